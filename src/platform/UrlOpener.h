@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QUrl>
+
+#include <functional>
+
+namespace platform {
+
+// Opens a web page in the user's browser. Only http and https addresses are opened;
+// anything else is refused and logged. Returns whether the page was handed on.
+bool openUrl(const QUrl& url);
+
+// Replaces the browser launch (tests record the address instead); an empty function
+// restores the real launch.
+void setUrlOpener(std::function<bool(const QUrl&)> opener);
+
+} // namespace platform
