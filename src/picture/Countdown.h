@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The refresh countdown kept in the tag of the refresh timer: the number of 4999 ms
+// ticks left before the next picture, 12 ticks to the minute.
+namespace Countdown {
+
+inline constexpr int tickMs = 4999;
+inline constexpr int ticksPerMinute = 12;
+
+enum class Arming { Unchanged, Manual, Timed };
+
+struct Arm
+{
+    Arming arming = Arming::Unchanged;
+    QString ticks; // the new countdown when timed
+};
+
+// How the interval choice arms the timer: no selection leaves it as it is, the last
+// item ("Manual Update") stops it, any other item counts its minutes down.
+Arm forInterval(int index, int itemCount, const QStringList& minutes);
+
+} // namespace Countdown

@@ -1,0 +1,11 @@
+#include "picture/PictureRecord.h"
+
+PictureRecord PictureRecord::fromLines(const QStringList& lines)
+{
+    return {lines.value(0), lines.value(1), lines.value(2), lines.value(3)};
+}
+
+PictureRecord PictureRecord::fromTag(const QString& tag)
+{
+    return fromLines(tag.split(tagSeparator));
+}
