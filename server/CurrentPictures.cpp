@@ -1,0 +1,28 @@
+#include "CurrentPictures.h"
+
+namespace server {
+
+void CurrentPictures::set(const std::string& client, std::optional<quint64> id)
+{
+    std::lock_guard lock(m_mutex);
+    if (const auto it = m_entries.find(client); it != m_entries.end()) {
+        it->second.id = id;
+        m_ages.splice(m_ages.end(), m_ages, it->second.age);
+        return;
+    }
+    if (m_entries.size() >= m_capacity) {
+        m_entries.erase(m_ages.front());
+        m_ages.pop_front();
+    }
+    m_ages.push_back(client);
+    m_entries.emplace(client, Entry{id, std::prev(m_ages.end())});
+}
+
+std::optional<quint64> CurrentPictures::get(const std::string& client) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_entries.find(client);
+    return it == m_entries.end() ? std::nullopt : it->second.id;
+}
+
+} // namespace server

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QImage>
+#include <QStringList>
+
+namespace server {
+
+// The demo library: procedurally painted pictures in five categories, the same ones the
+// widget's installed category list names. Every picture depends only on its category,
+// its index and the seed.
+namespace DemoArt {
+
+const QStringList& categories();
+constexpr int picturesPerCategory = 6;
+constexpr QSize pictureSize(1024, 768);
+
+QString title(int category, int index);
+QImage paint(int category, int index, quint32 seed);
+
+// Paints every picture into `root/<category>/<title>.jpg`, in parallel, each written
+// atomically. False when a folder or file cannot be written.
+bool renderLibrary(const QString& root, quint32 seed);
+
+} // namespace DemoArt
+
+} // namespace server

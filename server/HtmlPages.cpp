@@ -1,0 +1,169 @@
+#include "HtmlPages.h"
+
+#include "Library.h"
+
+using namespace Qt::StringLiterals;
+
+namespace server::HtmlPages {
+
+namespace {
+
+constexpr qsizetype thumbnailsPerCategory = 4;
+
+const QString style = uR"(
+:root { color-scheme: dark; }
+* { box-sizing: border-box; }
+body { margin: 0; background: #121317; color: #e7e4dc;
+  font: 16px/1.55 "Liberation Sans", "DejaVu Sans", Helvetica, Arial, sans-serif; }
+header, main, footer { max-width: 1100px; margin: 0 auto; padding: 0 24px; }
+header { padding-top: 28px; display: flex; align-items: baseline; gap: 28px; flex-wrap: wrap; }
+h1 { font: 400 2.1rem/1.2 "Liberation Serif", "DejaVu Serif", Georgia, serif;
+  letter-spacing: .02em; margin: 0; }
+h2 { font: 400 1.4rem/1.3 "Liberation Serif", "DejaVu Serif", Georgia, serif;
+  margin: 36px 0 12px; color: #f3e6c4; }
+h2 small { color: #8d8a83; font-size: .95rem; margin-left: 8px; }
+a { color: #e0b872; text-decoration: none; }
+a:hover { text-decoration: underline; }
+nav a { margin-right: 18px; }
+.grid { display: grid; grid-template-columns: repeat(auto-fill, minmax(230px, 1fr)); gap: 18px; }
+figure { margin: 0; }
+.grid img { width: 100%; aspect-ratio: 4 / 3; object-fit: cover; border-radius: 6px;
+  display: block; background: #1d1f25; box-shadow: 0 6px 18px rgba(0,0,0,.45); }
+figcaption { color: #b9b5ab; font-size: .92rem; margin-top: 6px; }
+.hero img { width: 100%; height: auto; border-radius: 8px; box-shadow: 0 10px 34px rgba(0,0,0,.6); }
+.meta { color: #b9b5ab; margin: 12px 0 0; }
+.note { color: #8d8a83; max-width: 46em; }
+footer { color: #6f6c66; font-size: .85rem; padding-top: 48px; padding-bottom: 28px; }
+)"_s;
+
+QByteArray page(const QString& title, const QString& body)
+{
+    return (u"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+            u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            u"<title>"_s +
+            htmlEscape(title) + u"</title>\n<style>"_s + style +
+            u"</style>\n</head>\n<body>\n<header><h1>"_s + htmlEscape(title) +
+            u"</h1><nav><a href=\"/\">Home</a><a href=\"/weather.htm\">Weather</a></nav>"
+            u"</header>\n<main>\n"_s +
+            body + u"</main>\n<footer>artcal-server</footer>\n</body>\n</html>\n"_s)
+        .toUtf8();
+}
+
+QString idText(const Picture& picture)
+{
+    return QString::number(picture.id);
+}
+
+// A thumbnail linking to the picture's page, captioned with its title.
+QString figure(const Picture& picture, bool withCategory)
+{
+    const QString title = htmlEscape(picture.title());
+    QString caption = title;
+    if (withCategory)
+        caption += u" · "_s + htmlEscape(picture.category);
+    return u"<figure><a href=\"/picture/"_s + idText(picture) + u"\"><img src=\"/thumbs/"_s +
+           idText(picture) + u".jpg\" alt=\""_s + title +
+           u"\" loading=\"lazy\"></a><figcaption>"_s + caption + u"</figcaption></figure>\n"_s;
+}
+
+QString grid(const QList<const Picture*>& pictures, bool withCategory)
+{
+    QString html = u"<div class=\"grid\">\n"_s;
+    for (const Picture* picture : pictures)
+        html += figure(*picture, withCategory);
+    return html + u"</div>\n"_s;
+}
+
+} // namespace
+
+QString htmlEscape(QStringView text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&':
+            escaped += u"&amp;"_s;
+            break;
+        case u'<':
+            escaped += u"&lt;"_s;
+            break;
+        case u'>':
+            escaped += u"&gt;"_s;
+            break;
+        case u'"':
+            escaped += u"&quot;"_s;
+            break;
+        case u'\'':
+            escaped += u"&#39;"_s;
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+QByteArray home(const Library& library)
+{
+    QString body;
+    if (library.pictures().isEmpty())
+        body += u"<p class=\"note\">The library is empty. Put folders of JPEG or PNG pictures "
+                u"into the library folder; each folder is a category.</p>\n"_s;
+    for (const QString& category : library.categories()) {
+        const QList<const Picture*> pictures = library.candidates(category);
+        body += u"<section>\n<h2>"_s + htmlEscape(category) + u"<small>"_s +
+                QString::number(pictures.size()) +
+                (pictures.size() == 1 ? u" picture"_s : u" pictures"_s) + u"</small></h2>\n"_s +
+                grid(pictures.first(std::min(pictures.size(), thumbnailsPerCategory)), false) +
+                u"</section>\n"_s;
+    }
+    return page(u"artcal pictures"_s, body);
+}
+
+QByteArray picture(const Picture& picture)
+{
+    const QString body =
+        u"<figure class=\"hero\"><a href=\"/pictures/"_s + picture.fileName() +
+        u"\"><img src=\"/pictures/"_s + picture.fileName() + u"\" alt=\""_s +
+        htmlEscape(picture.title()) + u"\"></a></figure>\n<p class=\"meta\">Category: "_s +
+        htmlEscape(picture.category) + u" · picture "_s + idText(picture) +
+        u" · <a href=\"/pictures/"_s + picture.fileName() + u"\">full size</a></p>\n"_s;
+    return page(picture.title(), body);
+}
+
+QByteArray gallery(const QList<const Picture*>& pictures)
+{
+    const QString body =
+        pictures.isEmpty()
+            ? u"<p class=\"note\">None of the saved pictures is in this library.</p>\n"_s
+            : grid(pictures, true);
+    return page(u"My Gallery"_s, body);
+}
+
+QByteArray weather()
+{
+    return page(u"Weather"_s,
+                u"<p class=\"note\">This is the demo weather page of artcal-server. It has no "
+                u"forecast: the server knows nothing about the weather. To show a page of your "
+                u"own here, put it into the library folder as <code>weather.htm</code>.</p>\n"_s);
+}
+
+QByteArray randomPick(const Picture* picked, const QString& category)
+{
+    if (!picked) {
+        const QString what = category.isEmpty() ? u"The library holds no pictures."_s
+                                                : u"No pictures in the category “"_s +
+                                                      htmlEscape(category) + u"”."_s;
+        return page(u"No picture"_s, u"<p class=\"note\">"_s + what + u"</p>\n"_s);
+    }
+    return page(u"Picked: "_s + picked->title(), grid({picked}, true));
+}
+
+QByteArray error(int status, const QString& message)
+{
+    return page(QString::number(status) + u' ' + message,
+                u"<p class=\"note\"><a href=\"/\">Back to the pictures</a></p>\n"_s);
+}
+
+} // namespace server::HtmlPages

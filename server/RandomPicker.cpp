@@ -1,0 +1,12 @@
+#include "RandomPicker.h"
+
+namespace server {
+
+qsizetype RandomPicker::pick(qsizetype count)
+{
+    std::uniform_int_distribution<qsizetype> distribution(0, count - 1);
+    std::lock_guard lock(m_mutex);
+    return distribution(m_engine);
+}
+
+} // namespace server

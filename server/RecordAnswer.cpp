@@ -1,0 +1,23 @@
+#include "RecordAnswer.h"
+
+#include "Picture.h"
+
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace server {
+
+QByteArray recordAnswer(const QString& baseUrl, const Picture* picture)
+{
+    if (!picture)
+        return QByteArrayLiteral("-1");
+    QString category = picture->category;
+    category.replace(u'\n', u' ').replace(u'\r', u' ');
+    const QString id = QString::number(picture->id);
+    const QStringList lines = {baseUrl + u"/picture/"_s + id,
+                               baseUrl + u"/pictures/"_s + picture->fileName(), id, category};
+    return lines.join(u'\n').toUtf8();
+}
+
+} // namespace server

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <string_view>
+
+namespace server {
+
+// What a request target (path and query, as sent on the request line) asks for. Pure,
+// so the mapping of untrusted input is testable and fuzzable on its own.
+struct RequestRoute
+{
+    enum class Kind {
+        Home,          // "/"
+        Weather,       // "/weather.htm"
+        RandomPick,    // "/calender/queryrandompic.php[?category=NAME]"
+        CurrentRecord, // "/calender/curpic.dat"
+        Gallery,       // "/calender/mygallery.php?category=mygallery&mygallery=ID,ID,..."
+        PicturePage,   // "/picture/ID"
+        PictureFile,   // "/pictures/ID.EXT"
+        Thumbnail,     // "/thumbs/ID.jpg"
+        NotFound,
+        BadRequest, // undecodable escapes, invalid UTF-8, control characters, "." or ".."
+    };
+
+    Kind kind = Kind::NotFound;
+    QString category;   // RandomPick: decoded and trimmed; empty means all pictures
+    QList<quint64> ids; // Gallery: the listed ids that parse; the picture routes: one id
+    QString suffix;     // PictureFile: the extension asked for
+
+    // Gallery pages list at most this many pictures.
+    static constexpr qsizetype maxGalleryIds = 500;
+
+    static RequestRoute fromTarget(std::string_view target);
+};
+
+} // namespace server

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The server's one logging category; debug lines (one per request) are off by default.
+Q_DECLARE_LOGGING_CATEGORY(lcServer)

@@ -1,0 +1,93 @@
+// artcal-server: serves the widget's picture protocol and pages over a folder of pictures.
+
+#include "DemoArt.h"
+#include "PictureServer.h"
+#include "ServerLog.h"
+#include "StopOnSignal.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QGuiApplication>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr quint32 defaultDemoSeed = 1;
+
+bool isEmptyFolder(const QString& path)
+{
+    return QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Painting needs a QGuiApplication, and the server never has a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(u"artcal-server"_s);
+    QGuiApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Serves pictures of the day to the artcal widget."_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption bindOption(u"bind"_s, u"Address to listen on."_s, u"address"_s,
+                                        u"127.0.0.1"_s);
+    const QCommandLineOption portOption(u"port"_s, u"Port to listen on; 0 picks a free one."_s,
+                                        u"port"_s, u"8642"_s);
+    const QString defaultLibrary =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        u"/artcal/library"_s;
+    const QCommandLineOption libraryOption(u"library"_s,
+                                           u"Folder of category folders of JPEG/PNG pictures."_s,
+                                           u"dir"_s, defaultLibrary);
+    const QCommandLineOption demoOption(
+        u"demo"_s, u"Paint a demo library into the library folder first if it is empty."_s);
+    const QCommandLineOption seedOption(
+        u"seed"_s, u"Seed for the random picks and the demo art (reproducible runs)."_s,
+        u"number"_s);
+    parser.addOptions({bindOption, portOption, libraryOption, demoOption, seedOption});
+    parser.process(app);
+
+    bool portOk = false;
+    const int port = parser.value(portOption).toInt(&portOk);
+    bool seedOk = true;
+    const quint32 seed = parser.isSet(seedOption) ? parser.value(seedOption).toUInt(&seedOk)
+                                                  : std::random_device()();
+    if (!portOk || port < 0 || port > 65535 || !seedOk) {
+        std::fputs("artcal-server: --port takes 0 to 65535 and --seed a number\n", stderr);
+        return 2;
+    }
+    const QString library = QDir(parser.value(libraryOption)).absolutePath();
+    if (!QDir().mkpath(library)) {
+        qCCritical(lcServer) << "cannot create the library folder" << library;
+        return 1;
+    }
+    if (parser.isSet(demoOption) && isEmptyFolder(library)) {
+        qCInfo(lcServer) << "painting the demo library into" << library;
+        if (!server::DemoArt::renderLibrary(library,
+                                            parser.isSet(seedOption) ? seed : defaultDemoSeed))
+            return 1;
+    }
+
+    server::PictureServer server({library, seed});
+    // Before listen() starts the worker threads, so they inherit the blocked signals.
+    const StopOnSignal stopOnSignal([&server] { server.stop(); });
+    const QString address = parser.value(bindOption);
+    const int boundPort = server.bind(address, port);
+    if (boundPort < 0) {
+        qCCritical(lcServer) << "cannot listen on" << address << "port" << port;
+        return 1;
+    }
+    const QString host = address.contains(u':') ? u'[' + address + u']' : address;
+    std::printf("artcal-server listening on http://%s:%d\n", qPrintable(host), boundPort);
+    std::fflush(stdout);
+    return server.listen() ? 0 : 1;
+}
