@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+// A caption-less, transparent control laid over a painted button of the skin. It draws
+// nothing and turns a left click inside its rectangle into clicked().
+class HotSpot : public QWidget
+{
+    Q_OBJECT
+public:
+    HotSpot(QWidget* parent, const QRect& geometry);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
+};

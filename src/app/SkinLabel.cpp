@@ -1,0 +1,31 @@
+#include "app/SkinLabel.h"
+
+#include <QMouseEvent>
+
+SkinLabel::SkinLabel(QWidget* parent, const QRect& geometry, const QString& text)
+    : QLabel(text, parent)
+{
+    setGeometry(geometry);
+    setAttribute(Qt::WA_NoMousePropagation);
+    setTextColour(Qt::black);
+}
+
+void SkinLabel::setOpaque(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colour);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void SkinLabel::setTextColour(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, colour);
+    setPalette(p);
+}
+
+void SkinLabel::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+}
