@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/HttpResult.h"
+#include "platform/Transfer.h"
+
+#include <QNetworkAccessManager>
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+
+namespace platform {
+
+// The widget's one way to fetch over HTTP: a long-lived network manager and a single
+// request recipe (never from a cache, an overall deadline, redirects to http/https
+// only, a cap on every body). Nothing blocks; results arrive on this object's thread.
+// Callbacks run only while their `context` lives; destroying the context or this
+// object cancels the transfer, and a cancelled download leaves no file behind.
+class Http : public QObject
+{
+    Q_OBJECT
+public:
+    using Done = std::function<void(const HttpResult&)>;
+    using Progress = std::function<void(qint64 received, qint64 total)>;
+
+    static constexpr std::chrono::milliseconds defaultDeadline{20000};
+
+    explicit Http(QObject* parent = nullptr);
+    ~Http() override;
+
+    std::chrono::milliseconds deadline() const { return m_deadline; }
+    // Applies to the requests started afterwards.
+    void setDeadline(std::chrono::milliseconds deadline);
+
+    // Reads the body until it holds `maxBytes` bytes or ends. An error status is an
+    // answer like any other (ok, with its page as the body).
+    void getText(const QUrl& url, qint64 maxBytes, const QObject* context, Done done);
+    // Streams the body into `localPath`, created or truncated. ok only for a 2xx answer
+    // that arrived whole and holds at most `maxBytes`; otherwise the file is removed.
+    void download(const QUrl& url, const QString& localPath, qint64 maxBytes,
+                  const QObject* context, Progress progress, Done done);
+    // Cancels every running transfer: no callback runs, partial files are removed.
+    void abortAll();
+
+    // Starts one GET with the shared recipe: the building block of the calls above and
+    // of the page request. The transfer ends silently when `context` is destroyed.
+    Transfer* start(const QUrl& url, Transfer::Mode mode, qint64 maxBytes, const QObject* context,
+                    const QString& filePath = QString());
+
+private:
+    QNetworkRequest request(const QUrl& url) const;
+
+    QNetworkAccessManager m_manager;
+    std::chrono::milliseconds m_deadline = defaultDeadline;
+};
+
+} // namespace platform

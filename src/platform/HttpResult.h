@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+namespace platform {
+
+// The outcome of one HTTP transfer, delivered once.
+struct HttpResult
+{
+    // For a text read or a page: a whole answer arrived, whatever its status. For a
+    // download: a 2xx answer arrived whole and was written.
+    bool ok = false;
+    int status = 0;  // the HTTP status, 0 when no answer came
+    QByteArray body; // text reads only
+    QString error;   // why it failed; empty when ok
+    QUrl url;        // the address reached, after redirects
+};
+
+} // namespace platform

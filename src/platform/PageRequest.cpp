@@ -1,0 +1,20 @@
+#include "platform/PageRequest.h"
+
+#include "platform/Http.h"
+
+namespace platform {
+
+PageRequest::PageRequest(Http& http, QObject* parent) : QObject(parent), m_http(http) {}
+
+void PageRequest::navigate(const QUrl& url)
+{
+    Transfer* transfer = m_http.start(url, Transfer::Mode::Page, maxPageBytes, this);
+    connect(transfer, &Transfer::finished, this, [this, url](const HttpResult& result) {
+        if (result.ok)
+            emit navigateComplete(result.url);
+        else
+            emit navigateFailed(url, result.error);
+    });
+}
+
+} // namespace platform
