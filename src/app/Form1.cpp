@@ -4,9 +4,13 @@
 #include "app/TextLines.h"
 #include "calendar/Calendar.h"
 #include "picture/Countdown.h"
+#include "picture/PictureInstaller.h"
+#include "picture/PictureLink.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureRecord.h"
+#include "picture/RefreshCycle.h"
 #include "platform/Clock.h"
+#include "platform/Http.h"
 #include "platform/WindowMove.h"
 #include "settings/SettingsFile.h"
 
@@ -37,6 +41,7 @@ Form1::Form1(const Options& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_options(options)
     , m_skin(std::make_unique<SkinImages>(options.stateDir))
+    , m_http(std::make_unique<platform::Http>())
 {
     setWindowTitle(QStringLiteral("C"));
     setFont(skinFont("Liberation Serif", 11));
@@ -49,6 +54,8 @@ Form1::Form1(const Options& options, QWidget* parent)
 
     createControls();
     m_calendar = std::make_unique<Calendar>(*this);
+    m_installer = std::make_unique<PictureInstaller>(*this, *m_http);
+    m_refreshCycle = std::make_unique<RefreshCycle>(*this, *m_http, *m_installer);
     connectHandlers();
     Form_Load();
 }
@@ -80,7 +87,7 @@ void Form1::createControls()
         line->hide();
     ImageAdded = new SkinLabel(this, {156, 196, 58, 15});
     ImageAdded->setOpaque(coverGrey);
-    Downloading = new SkinLabel(this, {142, 196, 71, 15}, QStringLiteral("Downloading..."));
+    Downloading = new ProgressLabel(this, {142, 196, 71, 15}, QStringLiteral("Downloading..."));
     Downloading->setOpaque(coverGrey);
     Downloading->setFont(skinFont("Liberation Serif", 11));
     Downloading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -128,6 +135,9 @@ void Form1::connectHandlers()
 {
     connect(LabelExit, &HotSpot::clicked, this, &Form1::LabelExit_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(Label6, &HotSpot::clicked, this, &Form1::Label6_Click);
+    connect(Image1, &HotSpot::clicked, this, [this] { PictureLink::Image1_Click(Image1->tag()); });
 }
 
 void Form1::Form_Load()
@@ -157,6 +167,9 @@ void Form1::Form_Load()
     if (!DefaultPictureShown)
         Picture2->setVisible(Combo2->currentIndex() == 1);
     RearmTimer2();
+    // A new user should not wait an interval for the first picture.
+    if (DefaultPictureShown)
+        Timer2->setTag(QStringLiteral("0"));
     Timer2->setEnabled(true);
     Timer1_Timer();
 }
@@ -200,6 +213,18 @@ void Form1::RearmTimer2()
 void Form1::Timer1_Timer()
 {
     m_calendar->Timer1_Timer();
+}
+
+void Form1::Timer2_Timer()
+{
+    m_refreshCycle->Timer2_Timer();
+}
+
+void Form1::Label6_Click()
+{
+    Timer2->setEnabled(false);
+    Timer2->setTag(QStringLiteral("0"));
+    Timer2_Timer();
 }
 
 void Form1::LabelExit_Click()

@@ -4,6 +4,7 @@
 #include "app/ImageBox.h"
 #include "app/LineControl.h"
 #include "app/PictureBox.h"
+#include "app/ProgressLabel.h"
 #include "app/SkinLabel.h"
 #include "app/TagTimer.h"
 
@@ -14,7 +15,12 @@
 #include <memory>
 
 class Calendar;
+class PictureInstaller;
+class RefreshCycle;
 class SkinImages;
+namespace platform {
+class Http;
+}
 
 // The widget's one window: a frameless skin with the controls laid over it. Controls
 // and form-level state keep the names the handlers use; the handlers themselves live
@@ -37,6 +43,9 @@ public:
 
     void Form_Load();
     void Timer1_Timer();
+    void Timer2_Timer();
+    // The refresh button: a new picture now, whatever the interval.
+    void Label6_Click();
     // Re-arms the refresh timer from the interval choice, as start-up and every
     // install do.
     void RearmTimer2();
@@ -62,7 +71,7 @@ public:
     QList<SkinLabel*> Days; // element 0 is the hidden template
     ImageBox* DaysChooseImg;
     HotSpot* Label2;
-    SkinLabel* Downloading;
+    ProgressLabel* Downloading;
     SkinLabel* ImageAdded;
     LineControl* Line2;
     LineControl* Line4;
@@ -85,6 +94,9 @@ public:
     TagTimer* Timer1;
 
     Calendar& calendar() { return *m_calendar; }
+    PictureInstaller& installer() { return *m_installer; }
+    RefreshCycle& refreshCycle() { return *m_refreshCycle; }
+    platform::Http& http() { return *m_http; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -98,5 +110,8 @@ private:
 
     Options m_options;
     std::unique_ptr<SkinImages> m_skin;
+    std::unique_ptr<platform::Http> m_http; // outlives the users of its transfers
     std::unique_ptr<Calendar> m_calendar;
+    std::unique_ptr<PictureInstaller> m_installer;
+    std::unique_ptr<RefreshCycle> m_refreshCycle;
 };

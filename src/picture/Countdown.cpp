@@ -11,4 +11,11 @@ Arm forInterval(int index, int itemCount, const QStringList& minutes)
     return {Arming::Timed, QString::number(minutes.value(index).toInt() * ticksPerMinute)};
 }
 
+QString afterTick(const QString& countdown)
+{
+    bool ok = false;
+    const short ticks = countdown.toShort(&ok);
+    return QString::number(ok && ticks > 0 ? ticks - 1 : 0);
+}
+
 } // namespace Countdown

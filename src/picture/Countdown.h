@@ -22,4 +22,8 @@ struct Arm
 // item ("Manual Update") stops it, any other item counts its minutes down.
 Arm forInterval(int index, int itemCount, const QStringList& minutes);
 
+// The countdown after one tick: lowered by one while above zero. A countdown that
+// does not read as a number counts as due.
+QString afterTick(const QString& countdown);
+
 } // namespace Countdown

@@ -277,8 +277,9 @@ private slots:
                                      << false;
         QTest::newRow("My Gallery shows the badge") << QByteArray(" 1 \r\n 1 \r\n") << QByteArray() << true << 1 << 1
                                                     << 2 << "180" << true;
-        QTest::newRow("placeholder shows the badge") << QByteArray(" 1 \r\n 2 \r\n") << QByteArray("A\r\n") << false
-                                                     << 1 << 2 << 3 << "180" << true;
+        // A new user gets a picture at the first tick, whatever the interval.
+        QTest::newRow("placeholder: badge, fetch at once") << QByteArray(" 3 \r\n 2 \r\n") << QByteArray("A\r\n")
+                                                           << false << 3 << 2 << 3 << "0" << true;
         QTest::newRow("a category of the file") << QByteArray(" 2 \r\n 6 \r\n")
                                                 << QByteArray("Abstract\r\nFractals\r\n\r\nLandscapes\nLight & Shadow")
                                                 << true << 2 << 6 << 7 << "360" << false;

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The "MyGallery" folder: one "*.data" file per saved picture, holding its record as
+// four lines.
+namespace GalleryFolder {
+
+// The gallery files' names, sorted by name; hidden files are not listed. Empty when
+// the folder is missing.
+QStringList files(const QString& folder);
+
+// The first four lines of a gallery file, missing ones empty; nothing when the file
+// cannot be read.
+std::optional<QStringList> readRecord(const QString& path);
+
+} // namespace GalleryFolder

@@ -1,0 +1,42 @@
+#include "picture/PictureAnswer.h"
+
+#include "platform/HttpResult.h"
+
+#include <QUrl>
+
+namespace PictureAnswer {
+
+QString fromTransfer(const platform::HttpResult& result, bool fetchable)
+{
+    if (!fetchable)
+        return nothingOffered;
+    QString text = result.ok ? QString::fromUtf8(result.body.left(answerChars)) : QString();
+    return text.leftJustified(answerChars, u' ', true);
+}
+
+QString trimSpaces(const QString& text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+PictureRecord parse(const QString& answer)
+{
+    QStringList pieces = answer.split(u'\n');
+    for (QString& piece : pieces) {
+        if (piece.endsWith(u'\r'))
+            piece.chop(1);
+    }
+    return PictureRecord::fromLines(pieces);
+}
+
+QString categoryQuery(const QString& category)
+{
+    return QStringLiteral("?category=") + QString::fromLatin1(QUrl::toPercentEncoding(trimSpaces(category)));
+}
+
+} // namespace PictureAnswer

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "picture/PictureRecord.h"
+
+#include <QString>
+
+namespace platform {
+struct HttpResult;
+}
+
+// The server's picture answer: the record of the current picture as LF-separated
+// lines (page URL, picture URL, id, category), or "-1" when it has none to offer.
+namespace PictureAnswer {
+
+// The answer is read up to this many bytes and padded with spaces to as many
+// characters, as the installer expects it.
+inline constexpr int answerChars = 1000;
+inline const QString nothingOffered = QStringLiteral("-1");
+
+// The text a record request yields: the start of the body, whatever the status (an
+// error page is an answer too), padded with spaces; only spaces when no answer came;
+// "-1" when the address cannot be fetched at all.
+QString fromTransfer(const platform::HttpResult& result, bool fetchable);
+
+// Spaces at both ends removed; CR, LF and tabs stay.
+QString trimSpaces(const QString& text);
+
+// Splits at every LF; pieces past the fourth are ignored, missing ones left empty.
+// One CR ending a field is dropped, so a server with CR LF lines does not leave it in
+// the stored record.
+PictureRecord parse(const QString& answer);
+
+// The query that asks the server for a picture of one category: the name without its
+// outer spaces, percent-encoded so that the server receives exactly that name.
+QString categoryQuery(const QString& category);
+
+} // namespace PictureAnswer
