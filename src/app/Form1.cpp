@@ -3,6 +3,8 @@
 #include "app/SkinImages.h"
 #include "app/TextLines.h"
 #include "calendar/Calendar.h"
+#include "gallery/MyGallery.h"
+#include "hover/HoverTracker.h"
 #include "picture/Countdown.h"
 #include "picture/PictureInstaller.h"
 #include "picture/PictureLink.h"
@@ -13,6 +15,7 @@
 #include "platform/Http.h"
 #include "platform/WindowMove.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsPanel.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -56,6 +59,9 @@ Form1::Form1(const Options& options, QWidget* parent)
     m_calendar = std::make_unique<Calendar>(*this);
     m_installer = std::make_unique<PictureInstaller>(*this, *m_http);
     m_refreshCycle = std::make_unique<RefreshCycle>(*this, *m_http, *m_installer);
+    m_settingsPanel = std::make_unique<SettingsPanel>(*this);
+    m_myGallery = std::make_unique<MyGallery>(*this);
+    m_hoverTracker = std::make_unique<HoverTracker>(*this);
     connectHandlers();
     Form_Load();
 }
@@ -117,6 +123,10 @@ void Form1::createControls()
     Combo2 = new QComboBox(Settings);
     Combo2->setGeometry(22, 58, 115, 19);
     Combo2->addItems({QStringLiteral("All"), QStringLiteral("My Gallery")});
+    for (QComboBox* combo : {Combo1, Combo2}) {
+        combo->setFont(skinFont("Liberation Sans", 11));
+        combo->setFocusPolicy(Qt::NoFocus); // no focus frame drawn on the painted panel
+    }
     Settings->hide();
 
     Picture2 = new PictureBox(this, {57, 12, 116, 16}, coverGrey);
@@ -136,7 +146,6 @@ void Form1::connectHandlers()
     connect(LabelExit, &HotSpot::clicked, this, &Form1::LabelExit_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
-    connect(Label6, &HotSpot::clicked, this, &Form1::Label6_Click);
     connect(Image1, &HotSpot::clicked, this, [this] { PictureLink::Image1_Click(Image1->tag()); });
 }
 
@@ -218,13 +227,6 @@ void Form1::Timer1_Timer()
 void Form1::Timer2_Timer()
 {
     m_refreshCycle->Timer2_Timer();
-}
-
-void Form1::Label6_Click()
-{
-    Timer2->setEnabled(false);
-    Timer2->setTag(QStringLiteral("0"));
-    Timer2_Timer();
 }
 
 void Form1::LabelExit_Click()

@@ -15,6 +15,9 @@
 #include <memory>
 
 class Calendar;
+class HoverTracker;
+class MyGallery;
+class SettingsPanel;
 class PictureInstaller;
 class RefreshCycle;
 class SkinImages;
@@ -44,8 +47,6 @@ public:
     void Form_Load();
     void Timer1_Timer();
     void Timer2_Timer();
-    // The refresh button: a new picture now, whatever the interval.
-    void Label6_Click();
     // Re-arms the refresh timer from the interval choice, as start-up and every
     // install do.
     void RearmTimer2();
@@ -97,6 +98,9 @@ public:
     PictureInstaller& installer() { return *m_installer; }
     RefreshCycle& refreshCycle() { return *m_refreshCycle; }
     platform::Http& http() { return *m_http; }
+    SettingsPanel& settingsPanel() { return *m_settingsPanel; }
+    MyGallery& myGallery() { return *m_myGallery; }
+    HoverTracker& hoverTracker() { return *m_hoverTracker; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -114,4 +118,7 @@ private:
     std::unique_ptr<Calendar> m_calendar;
     std::unique_ptr<PictureInstaller> m_installer;
     std::unique_ptr<RefreshCycle> m_refreshCycle;
+    std::unique_ptr<SettingsPanel> m_settingsPanel;
+    std::unique_ptr<MyGallery> m_myGallery;
+    std::unique_ptr<HoverTracker> m_hoverTracker;
 };

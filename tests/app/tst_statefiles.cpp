@@ -1,5 +1,6 @@
 // The state-file codecs: line ends, the settings lines, the picture record, and where
 // the state folder is.
+#include "FileSizeLimit.h"
 #include "app/StateFolder.h"
 #include "app/TextLines.h"
 #include "picture/PictureRecord.h"
@@ -8,9 +9,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 class TestStateFiles : public QObject
 {
@@ -52,22 +50,18 @@ private slots:
         QCOMPARE(TextLines::read(path), QStringList({"a", "", "Lumière"}));
     }
 
-    // A full disk (a file size limit stands in for it, and holds for root too) must
-    // leave the old file as it was.
+    // A full disk must leave the old file as it was.
     void failedWriteKeepsTheOldFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("Categories.dat");
         QVERIFY(TextLines::write(path, {"Abstract"}));
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit tiny = old;
-        tiny.rlim_cur = 64;
-        setrlimit(RLIMIT_FSIZE, &tiny);
         QString error;
-        const bool ok = TextLines::write(path, {QString(100, 'x')}, &error);
-        setrlimit(RLIMIT_FSIZE, &old);
+        bool ok = true;
+        {
+            const FileSizeLimit full(64);
+            ok = TextLines::write(path, {QString(100, 'x')}, &error);
+        }
         QVERIFY(!ok);
         QVERIFY(!error.isEmpty());
         QCOMPARE(readAll(path), QByteArray("Abstract\r\n"));

@@ -2,6 +2,7 @@
 // its record and the refresh cycle must come through every fault intact.
 #include "FaultServer.h"
 #include "FormFixture.h"
+#include "settings/SettingsPanel.h"
 #include "platform/Http.h"
 
 #include <QBuffer>
@@ -67,7 +68,7 @@ class TestInstallFaults : public QObject
         // Refresh now and wait until the cycle has settled.
         void refresh()
         {
-            form->Label6_Click();
+            form->settingsPanel().Label6_Click();
             QVERIFY(form->Downloading->isVisible() || !form->isVisible());
             QTRY_VERIFY_WITH_TIMEOUT(!form->Downloading->isVisibleTo(form) && form->Label6->isEnabled(), 20000);
         }
@@ -187,7 +188,7 @@ private slots:
         f.write("Settings.dat", " 1 \r\n 0 \r\n");
         f.write("image.jpg", jpeg(Qt::red));
         Form1& form = f.start(QString("http://127.0.0.1:%1").arg(port));
-        form.Label6_Click();
+        form.settingsPanel().Label6_Click();
         QTRY_VERIFY_WITH_TIMEOUT(!form.Downloading->isVisibleTo(&form), 10000);
         QVERIFY(form.Label6->isEnabled());
         QVERIFY(form.Timer2->isActive());
@@ -245,7 +246,7 @@ private slots:
         rig.server.route("/slow.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::green),
                                        .pieceSize = 100, .pieceDelay = 50ms});
         rig.form->http().setDeadline(20s);
-        rig.form->Label6_Click();
+        rig.form->settingsPanel().Label6_Click();
         QTRY_COMPARE_WITH_TIMEOUT(rig.leftovers().size(), 1, 5000);
         rig.f.form.reset();
         QCOMPARE(rig.leftovers(), QStringList());
@@ -262,7 +263,7 @@ private slots:
         rig.server.route("/slow.jpg", {.contentType = "image/jpeg", .body = picture,
                                        .pieceSize = picture.size() / 40, .pieceDelay = 50ms});
         rig.form->http().setDeadline(20s);
-        rig.form->Label6_Click();
+        rig.form->settingsPanel().Label6_Click();
         QTRY_VERIFY_WITH_TIMEOUT(rig.form->Downloading->progress() > 0, 5000);
         QVERIFY(rig.form->Downloading->progress() < 1);
         QTRY_VERIFY_WITH_TIMEOUT(!rig.form->Downloading->isVisibleTo(rig.form), 10000);

@@ -1,6 +1,7 @@
 // The refresh cycle against the real picture server on loopback: timed, by category,
 // from My Gallery, manual, and the picture's link.
 #include "FormFixture.h"
+#include "settings/SettingsPanel.h"
 #include "ServerThread.h"
 #include "TestLibrary.h"
 #include "app/TextLines.h"
@@ -84,7 +85,7 @@ private slots:
         FormFixture f;
         Form1& form = start(f, QString(" 1 \r\n %1 \r\n").arg(index).toUtf8());
         for (int i = 0; i < 3; ++i) {
-            form.Label6_Click();
+            form.settingsPanel().Label6_Click();
             waitForTheInstall(form);
             QCOMPARE(record(f).value(3), category);
         }
@@ -97,7 +98,7 @@ private slots:
         Form1& form = start(f, " 1 \r\n 1 \r\n");
         // Take one picture from the server, and keep its record as the only gallery file.
         form.Combo2->setCurrentIndex(0);
-        form.Label6_Click();
+        form.settingsPanel().Label6_Click();
         waitForTheInstall(form);
         const QStringList saved = record(f);
         QVERIFY(TextLines::write(f.path("MyGallery/" + saved[1].section('/', -1) + ".data"), saved));
@@ -106,7 +107,7 @@ private slots:
         QFile::remove(f.path("image.jpg"));
         form.Combo2->setCurrentIndex(1);
         for (int i = 0; i < 2; ++i) {
-            form.Label6_Click();
+            form.settingsPanel().Label6_Click();
             waitForTheInstall(form);
             QCOMPARE(record(f), saved);
             QVERIFY(QFile::exists(f.path("image.jpg")));
@@ -121,14 +122,14 @@ private slots:
         FormFixture f;
         f.writePicture("image.jpg", Qt::red);
         Form1& form = start(f, " 1 \r\n 1 \r\n");
-        form.Label6_Click();
+        form.settingsPanel().Label6_Click();
         QVERIFY(!form.Downloading->isVisibleTo(&form));
         QVERIFY(form.Label6->isEnabled());
         QVERIFY(form.Timer2->isActive());
         QCOMPARE(form.Timer2->tag(), QString("180"));
         QVERIFY(!QFile::exists(f.path("image.jpg.dat")));
         QDir(f.path("MyGallery")).removeRecursively();
-        form.Label6_Click();
+        form.settingsPanel().Label6_Click();
         QVERIFY(!form.Downloading->isVisibleTo(&form));
         QVERIFY(form.Timer2->isActive());
     }
@@ -146,7 +147,7 @@ private slots:
         QVERIFY(!form.Timer2->isActive());
         QCOMPARE(form.Timer2->tag(), QString("0"));
         const QStringList first = record(f);
-        form.Label6_Click();
+        form.settingsPanel().Label6_Click();
         waitForTheInstall(form);
         QVERIFY(!form.Timer2->isActive());
         QVERIFY(QFile::exists(f.path("image.jpg.dat")));
@@ -159,7 +160,7 @@ private slots:
         Form1& form = start(f, " 1 \r\n 0 \r\n");
         emit form.Image1->clicked(); // no record yet: nothing opens
         QCOMPARE(f.opened, QList<QUrl>());
-        form.Label6_Click();
+        form.settingsPanel().Label6_Click();
         waitForTheInstall(form);
         emit form.Image1->clicked();
         emit form.Image1->clicked();

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QCursor>
+
+namespace platform {
+
+// Where the pointer is, in screen pixels (device-independent).
+inline QPoint cursorPos()
+{
+    return QCursor::pos();
+}
+
+} // namespace platform
