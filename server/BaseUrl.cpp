@@ -1,5 +1,7 @@
 #include "BaseUrl.h"
 
+#include <QUrl>
+
 #include <algorithm>
 #include <cctype>
 
@@ -48,8 +50,13 @@ bool isValidHost(std::string_view host)
 
 QString baseUrl(std::string_view hostHeader, std::string_view localAddress, int localPort)
 {
-    if (isValidHost(hostHeader))
-        return QStringLiteral("http://") + QString::fromLatin1(hostHeader);
+    if (isValidHost(hostHeader)) {
+        const QString url = QStringLiteral("http://") + QString::fromLatin1(hostHeader);
+        // The widget reads the record's addresses with QUrl: a host it refuses (an
+        // empty label, a malformed IPv6 literal, a port past 65535) is odd too.
+        if (QUrl(url, QUrl::StrictMode).isValid())
+            return url;
+    }
     const QString address = QString::fromLatin1(localAddress);
     const QString host = address.contains(u':') ? u'[' + address + u']' : address;
     return QStringLiteral("http://") + host + u':' + QString::number(localPort);

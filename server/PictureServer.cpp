@@ -62,6 +62,15 @@ PictureServer::PictureServer(const Options& options)
 {
     const size_t threads = options.threads;
     m_http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    // Headers and body go out in separate writes; without this, Nagle's algorithm holds
+    // the body back until the client's delayed ACK, some 40 ms per keep-alive request.
+    m_http.set_tcp_nodelay(true);
+    // cpp-httplib also sets SO_REUSEPORT, which lets a second server bind the same port
+    // and silently take half the requests; a busy port must be an error instead.
+    m_http.set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     m_http.set_keep_alive_max_count(1000);
     m_http.set_keep_alive_timeout(5);
     m_http.set_read_timeout(10);

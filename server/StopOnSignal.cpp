@@ -17,15 +17,19 @@ sigset_t stopSignals()
 
 } // namespace
 
-StopOnSignal::StopOnSignal(std::function<void()> stop)
+StopOnSignal::StopOnSignal()
 {
     const sigset_t set = stopSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    m_waiter = std::thread([this, set, stop = std::move(stop)] {
+    m_waiter = std::thread([this, set] {
         int signal = 0;
         sigwait(&set, &signal);
-        if (!m_finishing)
-            stop();
+        if (m_finishing)
+            return;
+        std::lock_guard lock(m_mutex);
+        m_requested = true;
+        if (m_stop)
+            m_stop();
     });
 }
 
@@ -34,4 +38,12 @@ StopOnSignal::~StopOnSignal()
     m_finishing = true;
     pthread_kill(m_waiter.native_handle(), SIGTERM);
     m_waiter.join();
+}
+
+void StopOnSignal::setHandler(std::function<void()> stop)
+{
+    std::lock_guard lock(m_mutex);
+    m_stop = std::move(stop);
+    if (m_requested)
+        m_stop();
 }

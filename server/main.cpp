@@ -28,6 +28,7 @@ bool isEmptyFolder(const QString& path)
 
 int main(int argc, char* argv[])
 {
+    StopOnSignal stopOnSignal;
     // Painting needs a QGuiApplication, and the server never has a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -76,10 +77,11 @@ int main(int argc, char* argv[])
                                             parser.isSet(seedOption) ? seed : defaultDemoSeed))
             return 1;
     }
+    // A signal during the painting ends the run here, once the files are complete.
+    if (stopOnSignal.requested())
+        return 0;
 
     server::PictureServer server({library, seed});
-    // Before listen() starts the worker threads, so they inherit the blocked signals.
-    const StopOnSignal stopOnSignal([&server] { server.stop(); });
     const QString address = parser.value(bindOption);
     const int boundPort = server.bind(address, port);
     if (boundPort < 0) {
@@ -89,5 +91,6 @@ int main(int argc, char* argv[])
     const QString host = address.contains(u':') ? u'[' + address + u']' : address;
     std::printf("artcal-server listening on http://%s:%d\n", qPrintable(host), boundPort);
     std::fflush(stdout);
+    stopOnSignal.setHandler([&server] { server.stop(); });
     return server.listen() ? 0 : 1;
 }
