@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# The widget as a user meets it: the real artcal against the real artcal-server on
+# loopback, under Xvfb, driven only from outside with xdotool and checked by its files
+# and by screenshots. Waits only as a user would: the first refresh tick comes about
+# five seconds after start.
+#   e2e.sh ARTCAL ARTCAL_SERVER DEFAULTS_DIR
+set -uo pipefail
+artcal=$1 server=$2 defaults=$3
+work=$(mktemp -d)
+passed=0 failed=0
+app= srv= xvfb=
+
+cleanup() {
+  for p in $app $srv $xvfb; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+log() { echo "e2e: $*"; }
+fail() { log "FAIL: $*"; return 1; }
+
+# Waits up to $1 seconds for the command in the remaining arguments to succeed.
+wait_for() {
+  local seconds=$1; shift
+  local end=$((SECONDS + seconds))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.2
+  done
+}
+
+start_xvfb() {
+  exec 5< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null & echo "pid $!"; wait)
+  read -r _ xvfb <&5
+  read -r display_number <&5
+  export DISPLAY=:$display_number
+}
+
+start_server() { # [port]
+  "$server" --library "$work/library" --port "${1:-0}" --seed 7 >"$work/server.log" 2>&1 &
+  srv=$!
+  wait_for 20 grep -q 'listening on' "$work/server.log" || fail "the server did not start" || return 1
+  base=$(grep -o 'http://[0-9.:]*' "$work/server.log" | head -n1)
+  port=${base##*:}
+}
+
+fresh_state() {
+  state=$work/state-$RANDOM
+  mkdir -p "$state/MyGallery"
+  cp "$defaults/Settings.dat" "$defaults/Categories.dat" "$defaults/default.jpg" "$state/"
+}
+
+start_widget() {
+  "$artcal" --data-dir "$state" --server "$base" >"$work/artcal.log" 2>&1 &
+  app=$!
+  wait_for 20 window_id || fail "the widget mapped no window" || return 1
+  window=$(window_id)
+  sleep 0.5
+}
+window_id() { xdotool search --onlyvisible --name '^C$' | head -n1 | grep .; }
+
+# Clicks at a point of the window, as a user would.
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
+shot() { import -window "$window" "$1"; }
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+# The record of the picture on disk, one line.
+record() { tr -d '\r' <"$state/image.jpg.dat" 2>/dev/null | paste -sd'|'; }
+server_current() { curl -s --max-time 5 "$base/calender/curpic.dat" | paste -sd'|'; }
+window_x() { xdotool getwindowgeometry "$window" | awk '/Position/ {split($2, p, ","); print p[1]}'; }
+
+# Opens the settings panel, picks a category by its place in the list, closes the panel.
+choose_category() {
+  click 200 380
+  click 60 290
+  local keys=(Home)
+  for ((i = 0; i < $1; i++)); do keys+=(Down); done
+  xdotool key --delay 150 "${keys[@]}" Return
+  sleep 0.3
+  click 202 246
+}
+
+stop_widget() { kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; app=; }
+
+run() { # name function
+  if "$2"; then log "PASS: $1"; passed=$((passed + 1)); else log "FAIL: $1"; failed=$((failed + 1)); fi
+}
+
+first_start_shows_placeholder_then_picture() {
+  fresh_state; start_widget || return 1
+  [ ! -e "$state/image.jpg" ] || fail "a picture before the first tick" || return 1
+  shot "$work/placeholder.png"
+  wait_for 15 test -s "$state/image.jpg.dat" || fail "no picture after the first tick" || return 1
+  sleep 0.5
+  shot "$work/first.png"
+  [ "$(compare -metric AE -crop 188x144+24+32 "$work/placeholder.png" "$work/first.png" null: 2>&1)" != 0 ] \
+    || fail "the picture on screen did not change" || return 1
+  [ "$(record)" = "$(server_current)" ] || fail "the record is not the server's current picture"
+}
+
+refresh_button_brings_a_new_picture() {
+  local before; before=$(record)
+  for _ in 1 2 3 4 5; do
+    click 116 208
+    wait_for 10 test "$(record)" != "$before" && return 0
+  done
+  fail "five refreshes brought no other picture"
+}
+
+category_change_applies_at_the_next_tick() {
+  choose_category 3 # Fractals
+  wait_for 15 grep -q '^Fractals' <(tr -d '\r' <"$state/image.jpg.dat" | sed -n 4p) \
+    || fail "no picture from Fractals" || return 1
+  [ "$(server_current | cut -d'|' -f4)" = Fractals ] || fail "the server's current picture is not from Fractals" || return 1
+  [ "$(tr -d '\r' <"$state/Settings.dat" | sed -n 2p)" = " 3 " ] || fail "Settings.dat does not hold the choice"
+}
+
+hover_box_follows_the_pointer() {
+  xdotool mousemove --window "$window" 100 100; sleep 0.3
+  shot "$work/hover.png"
+  [ "$(pixel "$work/hover.png" 23 100)" = "srgb(255,255,128)" ] || fail "no hover box over the picture" || return 1
+  xdotool mousemove --window "$window" 100 300; sleep 0.3
+  shot "$work/nohover.png"
+  [ "$(pixel "$work/nohover.png" 23 100)" != "srgb(255,255,128)" ] || fail "the hover box stayed"
+}
+
+save_then_gallery_shows_only_saved() {
+  click 116 20 # Add to My Gallery
+  wait_for 3 compgen -G "$state/MyGallery/*.data" >/dev/null || fail "no gallery file" || return 1
+  local saved; saved=$(tr -d '\r' <"$(compgen -G "$state/MyGallery/*.data" | head -n1)" | paste -sd'|')
+  [ "$saved" = "$(record)" ] || fail "the gallery file is not the picture's record" || return 1
+  choose_category 1 # My Gallery
+  for _ in 1 2 3; do
+    rm -f "$state/image.jpg.dat"
+    click 116 208
+    wait_for 10 test -s "$state/image.jpg.dat" || fail "no picture from the gallery" || return 1
+    [ "$(record)" = "$saved" ] || fail "a picture that was not saved" || return 1
+  done
+}
+
+month_arrows_step_and_return() {
+  shot "$work/month0.png"
+  click 26 375
+  shot "$work/month-1.png"
+  click 53 374
+  click 53 374
+  shot "$work/month+1.png"
+  click 26 375
+  shot "$work/month0b.png"
+  local area=191x190+20+180
+  [ "$(compare -metric AE -crop $area "$work/month0.png" "$work/month-1.png" null: 2>&1)" != 0 ] \
+    || fail "the previous month looks like this one" || return 1
+  [ "$(compare -metric AE -crop $area "$work/month-1.png" "$work/month+1.png" null: 2>&1)" != 0 ] \
+    || fail "the next month looks like the previous one" || return 1
+  [ "$(compare -metric AE -crop $area "$work/month0.png" "$work/month0b.png" null: 2>&1)" = 0 ] \
+    || fail "back and forth did not return to this month"
+}
+
+drag_by_the_skin() {
+  local x0; x0=$(window_x)
+  xdotool mousemove --window "$window" 5 150 mousedown 1
+  sleep 0.2
+  xdotool mousemove_relative --sync 60 40; sleep 0.2
+  xdotool mousemove_relative --sync 60 40; sleep 0.2
+  xdotool mouseup 1; sleep 0.3
+  local x1; x1=$(window_x)
+  [ $((x1 - x0)) -ge 100 ] || fail "the window moved from x $x0 to $x1" || return 1
+  # A press on a control does not move it (the right button, so as not to open the
+  # picture's page).
+  xdotool mousemove --window "$window" 100 100 mousedown 3 mousemove_relative --sync 30 30 mouseup 3
+  sleep 0.3
+  [ "$(window_x)" = "$x1" ] || fail "a press on the picture moved the window"
+}
+
+server_down_keeps_the_picture() {
+  local picture; picture=$(md5sum <"$state/image.jpg")
+  local before; before=$(record)
+  kill "$srv"; wait "$srv" 2>/dev/null
+  shot "$work/before-down.png"
+  click 116 208
+  sleep 3
+  shot "$work/down.png"
+  [ "$(md5sum <"$state/image.jpg")" = "$picture" ] || fail "image.jpg changed while the server was down" || return 1
+  [ "$(record)" = "$before" ] || fail "the record changed while the server was down" || return 1
+  [ "$(compare -metric AE -crop 188x144+24+32 "$work/before-down.png" "$work/down.png" null: 2>&1)" = 0 ] \
+    || fail "the picture on screen changed while the server was down" || return 1
+  choose_category 0 # All, so that a new picture can come
+  start_server "$port" || return 1
+  for _ in 1 2 3 4 5; do
+    click 116 208
+    wait_for 10 test "$(record)" != "$before" && return 0
+  done
+  fail "no new picture once the server was back"
+}
+
+close_button_ends_with_status_0() {
+  click 204 20
+  wait_for 10 bash -c "! kill -0 $app" || fail "still running after the close button" || return 1
+  wait "$app"; local status=$?
+  app=
+  [ "$status" = 0 ] || fail "exit status $status"
+}
+
+start_xvfb
+log "painting a small demo library"
+"$server" --demo --library "$work/library" --port 0 --seed 7 >"$work/demo.log" 2>&1 &
+srv=$!
+wait_for 60 grep -q 'listening on' "$work/demo.log" || { log "FAIL: no demo library"; exit 1; }
+kill "$srv"; wait "$srv" 2>/dev/null
+start_server || exit 1
+
+run "first start shows the placeholder, then a picture" first_start_shows_placeholder_then_picture
+run "the refresh button brings a new picture" refresh_button_brings_a_new_picture
+run "a category chosen in the settings applies at the next tick" category_change_applies_at_the_next_tick
+run "the hover box follows the pointer" hover_box_follows_the_pointer
+run "saved pictures, and only they, come in My Gallery mode" save_then_gallery_shows_only_saved
+run "the month arrows step and return" month_arrows_step_and_return
+run "the window is dragged by its skin" drag_by_the_skin
+run "the last picture stays while the server is down" server_down_keeps_the_picture
+run "the close button ends the program with status 0" close_button_ends_with_status_0
+
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" = 0 ]
