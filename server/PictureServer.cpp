@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 namespace server {
@@ -114,9 +117,11 @@ PictureServer::PictureServer(const Options& options)
 int PictureServer::bind(const QString& address, int port)
 {
     const std::string host = address.toStdString();
-    if (port == 0)
-        return m_http.bind_to_any_port(host);
-    return m_http.bind_to_port(host, port) ? port : -1;
+    const int bound =
+        port == 0 ? m_http.bind_to_any_port(host) : (m_http.bind_to_port(host, port) ? port : -1);
+    if (bound > 0 && !m_http.setBacklog(SOMAXCONN))
+        qCWarning(lcServer) << "cannot deepen the accept queue:" << strerror(errno);
+    return bound;
 }
 
 bool PictureServer::listen()

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "CurrentPictures.h"
+#include "HttpServer.h"
 #include "LibraryStore.h"
 #include "RandomPicker.h"
 #include "RequestRoute.h"
 #include "ThumbnailCache.h"
-
-#include <httplib.h>
 
 #include <chrono>
 
@@ -54,7 +53,7 @@ private:
     CurrentPictures m_currentPictures;
     RandomPicker m_random;
     ThumbnailCache m_thumbnails;
-    httplib::Server m_http;
+    HttpServer m_http;
 };
 
 } // namespace server
