@@ -1,0 +1,37 @@
+// artcal-paint-art default OUTPUT.jpg | icon OUTPUT.png
+// Writes the art the build installs with the widget: the placeholder picture shown
+// until the first picture of the day arrives, and the application icon.
+
+#include "app/SkinArt.h"
+
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QTextStream>
+
+int main(int argc, char* argv[])
+{
+    // Painting text needs a GUI application but no display: builds run headless.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTextStream err(stderr);
+
+    const QStringList args = QGuiApplication::arguments();
+    const QString what = args.value(1);
+    if (args.size() != 3 || (what != u"default" && what != u"icon")) {
+        err << "usage: artcal-paint-art default OUTPUT.jpg | icon OUTPUT.png\n";
+        return 2;
+    }
+    const bool icon = what == u"icon";
+    QSaveFile file(args.at(2));
+    QImageWriter writer(&file, icon ? "png" : "jpg");
+    writer.setQuality(90);
+    const QImage art = icon ? SkinArt::icon(256) : SkinArt::placeholder();
+    const bool written = file.open(QIODevice::WriteOnly) && writer.write(art) && file.commit();
+    if (!written) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        err << "artcal-paint-art: cannot write " << args.at(2) << ": " << reason << '\n';
+        return 1;
+    }
+    return 0;
+}
