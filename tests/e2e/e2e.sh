@@ -66,6 +66,8 @@ shot() { import -window "$window" "$1"; }
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
 # The record of the picture on disk, one line.
 record() { tr -d '\r' <"$state/image.jpg.dat" 2>/dev/null | paste -sd'|'; }
+record_is_not() { [ "$(record)" != "$1" ]; }
+category_is() { [ "$(record | cut -d'|' -f4)" = "$1" ]; }
 server_current() { curl -s --max-time 5 "$base/calender/curpic.dat" | paste -sd'|'; }
 window_x() { xdotool getwindowgeometry "$window" | awk '/Position/ {split($2, p, ","); print p[1]}'; }
 
@@ -98,19 +100,24 @@ first_start_shows_placeholder_then_picture() {
   [ "$(record)" = "$(server_current)" ] || fail "the record is not the server's current picture"
 }
 
-refresh_button_brings_a_new_picture() {
+# Clicks the refresh button until another picture than the one on disk arrives.
+refresh_until_new() {
   local before; before=$(record)
   for _ in 1 2 3 4 5; do
     click 116 208
-    wait_for 10 test "$(record)" != "$before" && return 0
+    wait_for 10 record_is_not "$before" && return 0
   done
   fail "five refreshes brought no other picture"
 }
 
+refresh_button_brings_a_new_picture() {
+  refresh_until_new
+}
+
 category_change_applies_at_the_next_tick() {
+  rm "$state/image.jpg.dat" # so that only a new install brings it back
   choose_category 3 # Fractals
-  wait_for 15 grep -q '^Fractals' <(tr -d '\r' <"$state/image.jpg.dat" | sed -n 4p) \
-    || fail "no picture from Fractals" || return 1
+  wait_for 15 category_is Fractals || fail "no picture from Fractals" || return 1
   [ "$(server_current | cut -d'|' -f4)" = Fractals ] || fail "the server's current picture is not from Fractals" || return 1
   [ "$(tr -d '\r' <"$state/Settings.dat" | sed -n 2p)" = " 3 " ] || fail "Settings.dat does not hold the choice"
 }
@@ -186,11 +193,7 @@ server_down_keeps_the_picture() {
     || fail "the picture on screen changed while the server was down" || return 1
   choose_category 0 # All, so that a new picture can come
   start_server "$port" || return 1
-  for _ in 1 2 3 4 5; do
-    click 116 208
-    wait_for 10 test "$(record)" != "$before" && return 0
-  done
-  fail "no new picture once the server was back"
+  refresh_until_new
 }
 
 close_button_ends_with_status_0() {
