@@ -35,21 +35,6 @@ private slots:
         QCOMPARE(form.size(), QSize(235, 392));
         QCOMPARE(form.windowTitle(), QString("C"));
         QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(form.Image1->geometry(), QRect(24, 32, 188, 144));
-        QCOMPARE(form.Picture1->geometry(), QRect(20, 225, 196, 132));
-        QCOMPARE(form.Line1->geometry(), QRect(22, 31, 190, 1));
-        QCOMPARE(form.Line3->geometry(), QRect(23, 30, 1, 147));
-        QVERIFY(form.ImageAdded->isVisible());
-        QVERIFY(!form.Downloading->isVisible());
-        QVERIFY(!form.Settings->isVisible());
-        QCOMPARE(form.Combo1->itemText(0), QString("5 Minute"));
-        QCOMPARE(form.Combo1->count(), 5);
-        QCOMPARE(form.List1, QStringList({"5", "15", "30", "60"}));
-        QCOMPARE(form.Image1Label->tag(), QString("MouseOut"));
-        QVERIFY(form.Timer1->isActive());
-        QCOMPARE(form.Timer1->interval(), 9999);
-        QCOMPARE(form.Timer2->interval(), 4999);
-        QCOMPARE(form.CursorEvents->interval(), 40);
     }
 
     // Which control a click at a point reaches, by the real stacking order.
@@ -116,6 +101,8 @@ private slots:
         QCOMPARE(clicks.size(), reachesLabel9 ? 2 : 1);
     }
 
+    // The home page command runs from Label13's uncovered edges only; a click on the
+    // picture reaches the picture.
     void clicksReachTheirControl()
     {
         FormFixture f;
@@ -123,17 +110,12 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QSignalSpy picture(form.Image1, &HotSpot::clicked);
-        QSignalSpy gallery(form.Label2, &HotSpot::clicked);
         clickAt(form, {100, 100});
-        clickAt(form, {50, 200});
         clickAt(form, {100, 100}, Qt::RightButton); // only the left button clicks
-        QCOMPARE(picture.size(), 1);
-        QCOMPARE(gallery.size(), 1);
-        // The home page command runs from Label13's uncovered edges only.
         clickAt(form, {92, 200});
         clickAt(form, {60, 200});
+        QCOMPARE(picture.size(), 1);
         QCOMPARE(f.opened, QList<QUrl>{QUrl("http://127.0.0.1:8642")});
-        QCOMPARE(gallery.size(), 2);
     }
 
     // A press on bare skin moves the window, whatever the button; a press on a control
@@ -148,9 +130,7 @@ private slots:
         QTest::newRow("middle on skin") << QPoint(230, 300) << Qt::MiddleButton << true;
         QTest::newRow("on the picture") << QPoint(100, 100) << Qt::LeftButton << false;
         QTest::newRow("on a hot spot") << QPoint(110, 210) << Qt::LeftButton << false;
-        QTest::newRow("on the calendar") << QPoint(100, 300) << Qt::LeftButton << false;
         QTest::newRow("on the month caption") << QPoint(120, 188) << Qt::LeftButton << false;
-        QTest::newRow("on the cover label") << QPoint(160, 200) << Qt::LeftButton << false;
     }
     void dragOnBareSkin()
     {
