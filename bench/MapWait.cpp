@@ -3,7 +3,8 @@
 // Prints one line of key=value pairs on stdout:
 //   map_ms     from just before fork until the X server reports the program's first
 //              top-level window mapped (MapNotify on the root window, matched by _NET_WM_PID)
-//   rss_kib    VmRSS once the window has been up for --settle-ms
+//   rss_kib    VmRSS once the window has been up for --settle-ms, and anon_kib the
+//              private anonymous part of it (RssAnon): what is not shared library code
 //   cpu_ticks, cpu_ns, rss_end_kib   with --hold-ms: CPU time spent over that many ms
 //              after the settle, and VmRSS at its end
 // The program's own output goes to stderr. It is always ended (SIGTERM, then SIGKILL).
@@ -178,7 +179,8 @@ int main(int argc, char* argv[])
 
     std::this_thread::sleep_for(std::chrono::milliseconds(options.settleMs));
     std::string line = "map_ms=" + std::to_string(mapMs) +
-                       " rss_kib=" + std::to_string(procstats::statusKib(child, "VmRSS"));
+                       " rss_kib=" + std::to_string(procstats::statusKib(child, "VmRSS")) +
+                       " anon_kib=" + std::to_string(procstats::statusKib(child, "RssAnon"));
     if (options.holdMs > 0) {
         const long long ticks = procstats::cpuTicks(child);
         const long long ns = procstats::cpuNanoseconds(child);

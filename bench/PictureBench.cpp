@@ -4,6 +4,8 @@
 //       a 6000 x 4000 JPEG with photo-like detail
 //   artcal-bench-picture load FILE
 //       a full-resolution QImage load: ms, peak_growth_kib
+//   artcal-bench-picture decode FILE
+//       artcal's own decode step alone (PictureLoader::load to Image1's size)
 //   artcal-bench-picture install --data-dir DIR --server URL --category NAME
 //       the refresh button (Label6_Click) in that category, until the new picture is
 //       installed: ms, peak_growth_kib
@@ -17,6 +19,7 @@
 
 #include "app/Form1.h"
 #include "picture/PictureInstaller.h"
+#include "picture/PictureLoader.h"
 #include "settings/SettingsPanel.h"
 
 #include <QApplication>
@@ -75,6 +78,20 @@ int load(const QString& path)
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (image.isNull())
         return fail(QStringLiteral("cannot load %1").arg(path));
+    return report(ms, peak, QStringLiteral(" width=%1 height=%2").arg(image.width()).arg(image.height()));
+}
+
+int decode(const QString& path)
+{
+    const QSize shown(188, 144); // Image1 at a device-pixel ratio of 1, as in the install
+    Peak peak;
+    peak.start();
+    QElapsedTimer clock;
+    clock.start();
+    const QImage image = PictureLoader::load(path, shown);
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    if (image.isNull())
+        return fail(QStringLiteral("cannot decode %1").arg(path));
     return report(ms, peak, QStringLiteral(" width=%1 height=%2").arg(image.width()).arg(image.height()));
 }
 
@@ -156,7 +173,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption url(QStringLiteral("url"), QStringLiteral("File to download."), QStringLiteral("url"));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Where to download it."), QStringLiteral("file"));
     parser.addOptions({dataDir, server, category, url, out});
-    parser.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("make-jpeg, load, install or download"));
+    parser.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("make-jpeg, load, decode, install or download"));
     parser.process(app);
     const QStringList args = parser.positionalArguments();
     const QString mode = args.value(0);
@@ -165,6 +182,8 @@ int main(int argc, char* argv[])
         return writeDetailedJpeg(args[1], {6000, 4000}, 95) ? 0 : fail(QStringLiteral("cannot write ") + args[1]);
     if (mode == u"load" && args.size() == 2)
         return load(args[1]);
+    if (mode == u"decode" && args.size() == 2)
+        return decode(args[1]);
     if (mode == u"install")
         return install(parser.value(dataDir), parser.value(server), parser.value(category));
     if (mode == u"download")
