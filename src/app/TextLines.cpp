@@ -24,6 +24,16 @@ QStringList split(const QByteArray& bytes)
     return lines;
 }
 
+QString trimSpaces(QStringView text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
+
 std::optional<QStringList> read(const QString& path, qint64 maxBytes)
 {
     QFile file(path);

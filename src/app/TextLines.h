@@ -15,6 +15,9 @@ namespace TextLines {
 // another line; an empty line in the middle is kept as an empty string.
 QStringList split(const QByteArray& bytes);
 
+// Spaces at both ends removed; tabs, CR and LF stay, unlike QString::trimmed().
+QString trimSpaces(QStringView text);
+
 // Reads a whole file; nothing when it is missing or unreadable. Files larger than
 // `maxBytes` are refused: no state file of ours is that big.
 std::optional<QStringList> read(const QString& path, qint64 maxBytes = 1 << 20);

@@ -14,16 +14,6 @@ QString fromTransfer(const platform::HttpResult& result, bool fetchable)
     return text.leftJustified(answerChars, u' ', true);
 }
 
-QString trimSpaces(const QString& text)
-{
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 PictureRecord parse(const QString& answer)
 {
     QStringList pieces = answer.split(u'\n');

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/TextLines.h"
 #include "picture/PictureRecord.h"
 
 #include <QString>
@@ -23,7 +24,10 @@ inline const QString nothingOffered = QStringLiteral("-1");
 QString fromTransfer(const platform::HttpResult& result, bool fetchable);
 
 // Spaces at both ends removed; CR, LF and tabs stay.
-QString trimSpaces(const QString& text);
+inline QString trimSpaces(const QString& text)
+{
+    return TextLines::trimSpaces(text);
+}
 
 // Splits at every LF; pieces past the fourth are ignored, missing ones left empty.
 // One CR ending a field is dropped, so a server with CR LF lines does not leave it in

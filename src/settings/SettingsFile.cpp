@@ -18,12 +18,8 @@ QString formatLine(int index)
 
 std::optional<int> parseLine(const QString& line)
 {
-    qsizetype begin = 0, end = line.size();
-    while (begin < end && line[begin] == u' ')
-        ++begin;
-    while (end > begin && line[end - 1] == u' ')
-        --end;
-    const QStringView number = QStringView(line).mid(begin, end - begin);
+    const QString trimmed = TextLines::trimSpaces(line);
+    const QStringView number(trimmed);
     // Only an optional sign and digits: no "0x", no fraction, no inner spaces.
     const QStringView digits = number.startsWith(u'-') || number.startsWith(u'+') ? number.mid(1) : number;
     if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
