@@ -1,0 +1,73 @@
+// Gallery files and every other state file as the readers take them: lines split at
+// CR LF, LF or a lone CR, decoded as UTF-8, and the first four of them as a record.
+#include "FuzzSupport.h"
+
+#include "app/TextLines.h"
+#include "gallery/GalleryFolder.h"
+
+namespace {
+
+QByteArray withLfEnds(QByteArray bytes)
+{
+    return bytes.replace("\r\n", "\n").replace('\r', '\n');
+}
+
+void checkSplit(const QByteArray& bytes, size_t cut)
+{
+    const QStringList lines = TextLines::split(bytes);
+    for (const QString& line : lines)
+        FUZZ_CHECK(!line.contains(u'\r') && !line.contains(u'\n'));
+    // The kind of line end makes no difference.
+    const QByteArray lf = withLfEnds(bytes);
+    FUZZ_CHECK(TextLines::split(lf) == lines);
+    // Valid text comes through whole. (Each line is decoded on its own, so a byte order
+    // mark at the start of any line is dropped, not only at the start of the file.)
+    if (FuzzSupport::isValidUtf8(bytes) && !bytes.contains("\xef\xbb\xbf")) {
+        QString text = QString::fromUtf8(lf);
+        if (text.endsWith(u'\n'))
+            text.chop(1);
+        FUZZ_CHECK(lines.join(u'\n') == text);
+    }
+    // A file is its lines one after the other: splitting at a line end splits the list.
+    const qsizetype end = lf.indexOf('\n', qsizetype(cut % size_t(lf.size() + 1)));
+    if (end >= 0) {
+        const QStringList head = TextLines::split(lf.left(end + 1));
+        const QStringList tail = TextLines::split(lf.mid(end + 1));
+        FUZZ_CHECK(head + tail == lines);
+    }
+}
+
+void checkFiles(const QByteArray& bytes)
+{
+    const QStringList lines = TextLines::split(bytes);
+    const QString path = FuzzSupport::scratchPath(QStringLiteral("1234.jpg.data"));
+
+    FuzzSupport::writeFile(path, bytes);
+    const std::optional<QStringList> record = GalleryFolder::readRecord(path);
+    FUZZ_CHECK(record && record->size() == 4);
+    for (qsizetype i = 0; i < 4; ++i)
+        FUZZ_CHECK(record->at(i) == lines.value(i));
+
+    // What the widget writes, it reads back line for line, every line ended by CR LF;
+    // only a byte order mark starting a line is taken for one and dropped.
+    FUZZ_CHECK(TextLines::write(path, lines));
+    QByteArray expected;
+    QStringList reread;
+    for (const QString& line : lines) {
+        expected += line.toUtf8() + "\r\n";
+        reread << (line.startsWith(QChar::ByteOrderMark) ? line.mid(1) : line);
+    }
+    QFile file(path);
+    FUZZ_CHECK(file.open(QIODevice::ReadOnly) && file.readAll() == expected);
+    FUZZ_CHECK(TextLines::read(path) == reread);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = FuzzSupport::bytes(data, size);
+    checkSplit(bytes, size > 0 ? data[0] * 31u + size : 0);
+    checkFiles(bytes);
+    return 0;
+}
