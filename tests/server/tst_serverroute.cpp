@@ -144,6 +144,13 @@ void TestServerRoute::baseUrl_data()
                            << "http://127.0.0.1:5000";
     QTest::newRow("unclosed bracket")
         << QByteArray("[::1") << QByteArray("127.0.0.1") << "http://127.0.0.1:5000";
+    // Addresses the widget's QUrl would refuse, so the record could not be followed.
+    QTest::newRow("port past 65535")
+        << QByteArray("localhost:99999") << QByteArray("127.0.0.1") << "http://127.0.0.1:5000";
+    QTest::newRow("malformed IPv6 literal")
+        << QByteArray("[:]:8642") << QByteArray("127.0.0.1") << "http://127.0.0.1:5000";
+    QTest::newRow("empty label") << QByteArray("pictures..lan") << QByteArray("127.0.0.1")
+                                 << "http://127.0.0.1:5000";
 }
 
 void TestServerRoute::baseUrl()
