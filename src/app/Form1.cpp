@@ -41,10 +41,9 @@ QFont skinFont(const char* family, int pixelSize, bool bold = false)
 } // namespace
 
 Form1::Form1(const Options& options, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-    , m_options(options)
-    , m_skin(std::make_unique<SkinImages>(options.stateDir))
-    , m_http(std::make_unique<platform::Http>())
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options),
+      m_skin(std::make_unique<SkinImages>(options.stateDir)),
+      m_http(std::make_unique<platform::Http>())
 {
     setWindowTitle(QStringLiteral("C"));
     setFont(skinFont("Liberation Serif", 11));
@@ -99,12 +98,13 @@ void Form1::createControls()
     Downloading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Downloading->hide();
     Label2 = new HotSpot(this, {25, 196, 66, 14});
-    for (HotSpot* spot : {LabelExit, Label5, Label6, Label7, Label9, Label11, Label12, Label13, Label2,
-                          static_cast<HotSpot*>(Image1)})
+    for (HotSpot* spot : {LabelExit, Label5, Label6, Label7, Label9, Label11, Label12, Label13,
+                          Label2, static_cast<HotSpot*>(Image1)})
         spot->setCursor(Qt::PointingHandCursor);
 
-    Picture1 = new PictureBox(this, {20, 225, 196, 132}, Qt::black,
-                              [this](qreal dpr) { return m_skin->image(SkinImages::Part::Calendar, dpr); });
+    Picture1 = new PictureBox(this, {20, 225, 196, 132}, Qt::black, [this](qreal dpr) {
+        return m_skin->image(SkinImages::Part::Calendar, dpr);
+    });
     DaysChooseImg = new ImageBox(Picture1, {32, 37, 14, 12});
     DaysChooseImg->setPicture(m_skin->image(SkinImages::Part::Marker, devicePixelRatioF()));
     Days << new SkinLabel(Picture1, {35, 37, 10, 11}, QStringLiteral("31"));
@@ -112,14 +112,16 @@ void Form1::createControls()
     Days[0]->setTextColour(Qt::white);
     Days[0]->hide();
 
-    Settings = new PictureBox(this, {242, 165, 204, 137}, QColor(0, 0, 192),
-                              [this](qreal dpr) { return m_skin->image(SkinImages::Part::Settings, dpr); });
+    Settings = new PictureBox(this, {242, 165, 204, 137}, QColor(0, 0, 192), [this](qreal dpr) {
+        return m_skin->image(SkinImages::Part::Settings, dpr);
+    });
     Label1 = new HotSpot(Settings, {175, 14, 17, 17});
     Label1->setCursor(Qt::PointingHandCursor);
     Combo1 = new QComboBox(Settings);
     Combo1->setGeometry(21, 103, 116, 19);
-    Combo1->addItems({QStringLiteral("5 Minute"), QStringLiteral("15 Minutes"), QStringLiteral("30 Minutes"),
-                      QStringLiteral("1 Hour"), QStringLiteral("Manual Update")});
+    Combo1->addItems({QStringLiteral("5 Minute"), QStringLiteral("15 Minutes"),
+                      QStringLiteral("30 Minutes"), QStringLiteral("1 Hour"),
+                      QStringLiteral("Manual Update")});
     Combo2 = new QComboBox(Settings);
     Combo2->setGeometry(22, 58, 115, 19);
     Combo2->addItems({QStringLiteral("All"), QStringLiteral("My Gallery")});
@@ -163,13 +165,15 @@ void Form1::Form_Load()
 
     showStoredPicture();
 
-    const std::optional<QStringList> categories = TextLines::read(statePath(QStringLiteral("Categories.dat")));
+    const std::optional<QStringList> categories =
+        TextLines::read(statePath(QStringLiteral("Categories.dat")));
     if (!categories)
-        qCWarning(lcForm) << "cannot read Categories.dat; only \"All\" and \"My Gallery\" are offered";
+        qCWarning(lcForm)
+            << "cannot read Categories.dat; only \"All\" and \"My Gallery\" are offered";
     Combo2->addItems(categories.value_or(QStringList()));
 
-    const SettingsFile::Choices choices =
-        SettingsFile::load(statePath(QStringLiteral("Settings.dat")), Combo1->count(), Combo2->count());
+    const SettingsFile::Choices choices = SettingsFile::load(
+        statePath(QStringLiteral("Settings.dat")), Combo1->count(), Combo2->count());
     Combo1->setCurrentIndex(choices.interval);
     Combo2->setCurrentIndex(choices.category);
 
@@ -210,7 +214,8 @@ void Form1::showStoredPicture()
 
 void Form1::RearmTimer2()
 {
-    const Countdown::Arm arm = Countdown::forInterval(Combo1->currentIndex(), Combo1->count(), List1);
+    const Countdown::Arm arm =
+        Countdown::forInterval(Combo1->currentIndex(), Combo1->count(), List1);
     if (arm.arming == Countdown::Arming::Manual) {
         Timer2->setEnabled(false);
     } else if (arm.arming == Countdown::Arming::Timed) {

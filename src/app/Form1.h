@@ -64,7 +64,8 @@ public:
     PictureBox* Picture2;
     SkinLabel* Label10;
     PictureBox* Settings;
-    QStringList List1 = {QStringLiteral("5"), QStringLiteral("15"), QStringLiteral("30"), QStringLiteral("60")};
+    QStringList List1 = {QStringLiteral("5"), QStringLiteral("15"), QStringLiteral("30"),
+                         QStringLiteral("60")};
     QComboBox* Combo2;
     QComboBox* Combo1;
     HotSpot* Label1;

@@ -2,8 +2,7 @@
 
 #include <QMouseEvent>
 
-HotSpot::HotSpot(QWidget* parent, const QRect& geometry)
-    : QWidget(parent)
+HotSpot::HotSpot(QWidget* parent, const QRect& geometry) : QWidget(parent)
 {
     setGeometry(geometry);
     // A press on a control is the control's: it must never reach the window and move it.
@@ -18,7 +17,8 @@ void HotSpot::mousePressEvent(QMouseEvent* event)
 
 void HotSpot::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
     if (click)

@@ -2,10 +2,7 @@
 
 #include <QPainter>
 
-ImageBox::ImageBox(QWidget* parent, const QRect& geometry)
-    : HotSpot(parent, geometry)
-{
-}
+ImageBox::ImageBox(QWidget* parent, const QRect& geometry) : HotSpot(parent, geometry) {}
 
 void ImageBox::setPicture(const QImage& picture)
 {

@@ -9,8 +9,7 @@ class LineControl : public QWidget
 {
 public:
     LineControl(QWidget* parent, QPoint from, QPoint to, const QColor& colour)
-        : QWidget(parent)
-        , m_colour(colour)
+        : QWidget(parent), m_colour(colour)
     {
         setGeometry(QRect(QPoint(qMin(from.x(), to.x()), qMin(from.y(), to.y())),
                           QPoint(qMax(from.x(), to.x()), qMax(from.y(), to.y()))));

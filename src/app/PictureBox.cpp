@@ -3,10 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-PictureBox::PictureBox(QWidget* parent, const QRect& geometry, const QColor& background, Bitmap bitmap)
-    : QWidget(parent)
-    , m_background(background)
-    , m_bitmap(std::move(bitmap))
+PictureBox::PictureBox(QWidget* parent, const QRect& geometry, const QColor& background,
+                       Bitmap bitmap)
+    : QWidget(parent), m_background(background), m_bitmap(std::move(bitmap))
 {
     setGeometry(geometry);
     setAttribute(Qt::WA_NoMousePropagation);

@@ -13,7 +13,8 @@ class PictureBox : public QWidget
 public:
     using Bitmap = std::function<QImage(qreal devicePixelRatio)>;
 
-    PictureBox(QWidget* parent, const QRect& geometry, const QColor& background, Bitmap bitmap = {});
+    PictureBox(QWidget* parent, const QRect& geometry, const QColor& background,
+               Bitmap bitmap = {});
 
 protected:
     void paintEvent(QPaintEvent* event) override;

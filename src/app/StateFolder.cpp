@@ -49,7 +49,8 @@ void StateFolder::seed(const QString& folder, const QString& defaults)
     for (const QString& name : defaultFiles) {
         const QString target = folder + u'/' + name;
         if (!QFileInfo::exists(target) && !QFile::copy(defaults + u'/' + name, target))
-            qCWarning(lcStateFolder) << "cannot copy" << name << "from" << defaults << "to" << folder;
+            qCWarning(lcStateFolder)
+                << "cannot copy" << name << "from" << defaults << "to" << folder;
     }
     QDir(folder).mkpath(QStringLiteral("MyGallery"));
 }

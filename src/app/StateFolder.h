@@ -12,10 +12,10 @@ class StateFolder
 public:
     struct Places
     {
-        QString dataDirOption;          // --data-dir, empty when not given
+        QString dataDirOption; // --data-dir, empty when not given
         QString executableDir;
-        QString userDataDir;            // QStandardPaths::AppDataLocation
-        QStringList installedDefaults;  // candidate share/artcal folders, in order
+        QString userDataDir;           // QStandardPaths::AppDataLocation
+        QStringList installedDefaults; // candidate share/artcal folders, in order
     };
 
     // The folder to use, or an empty string with `error` set when it is unusable.
@@ -25,6 +25,7 @@ public:
     // overwrites a file the user already has.
     static void seed(const QString& folder, const QString& defaults);
 
-    static inline const QStringList defaultFiles = {QStringLiteral("Settings.dat"), QStringLiteral("Categories.dat"),
+    static inline const QStringList defaultFiles = {QStringLiteral("Settings.dat"),
+                                                    QStringLiteral("Categories.dat"),
                                                     QStringLiteral("default.jpg")};
 };

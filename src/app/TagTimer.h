@@ -7,8 +7,7 @@ class TagTimer : public QTimer
 {
 public:
     TagTimer(QObject* parent, int intervalMs, bool enabled, const QString& tag = {})
-        : QTimer(parent)
-        , m_tag(tag)
+        : QTimer(parent), m_tag(tag)
     {
         setInterval(intervalMs);
         if (enabled)

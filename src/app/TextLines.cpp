@@ -51,8 +51,8 @@ bool write(const QString& path, const QStringList& lines, QString* error)
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
     QSaveFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-                    && file.flush() && file.commit();
+    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                    file.flush() && file.commit();
     if (!ok && error)
         *error = file.errorString();
     return ok;

@@ -23,7 +23,8 @@ QString serverBase(QString address, QString* error)
     while (address.endsWith(u'/'))
         address.chop(1);
     const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https") || url.host().isEmpty()) {
+    if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https") ||
+        url.host().isEmpty()) {
         *error = QStringLiteral("--server needs an http or https address, not \"%1\"").arg(address);
         return {};
     }
@@ -43,24 +44,29 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A desktop calendar with a picture of the day."));
+    parser.setApplicationDescription(
+        QStringLiteral("A desktop calendar with a picture of the day."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("Keep the state files in <dir>."),
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                     QStringLiteral("Keep the state files in <dir>."),
                                      QStringLiteral("dir"));
-    const QCommandLineOption server(QStringLiteral("server"),
-                                    QStringLiteral("Base address of the picture server (default %1).")
-                                        .arg(QStringLiteral("http://127.0.0.1:8642")),
-                                    QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8642"));
+    const QCommandLineOption server(
+        QStringLiteral("server"),
+        QStringLiteral("Base address of the picture server (default %1).")
+            .arg(QStringLiteral("http://127.0.0.1:8642")),
+        QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8642"));
     parser.addOption(dataDir);
     parser.addOption(server);
     parser.process(app);
 
     const QString exeDir = QCoreApplication::applicationDirPath();
-    StateFolder::Places places{parser.value(dataDir), exeDir,
+    StateFolder::Places places{parser.value(dataDir),
+                               exeDir,
                                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
                                {QDir::cleanPath(exeDir + QLatin1String("/../share/artcal"))}};
-    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    for (const QString& dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         places.installedDefaults << dir + QLatin1String("/artcal");
 
     QString error;

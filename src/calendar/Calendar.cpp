@@ -9,8 +9,7 @@ namespace {
 const QColor dayBlue(170, 207, 249);
 }
 
-Calendar::Calendar(Form1& form)
-    : m_form(form)
+Calendar::Calendar(Form1& form) : m_form(form)
 {
     connect(m_form.Label11, &HotSpot::clicked, this, &Calendar::Label11_Click);
     connect(m_form.Label12, &HotSpot::clicked, this, &Calendar::Label12_Click);

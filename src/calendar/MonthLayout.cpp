@@ -39,7 +39,8 @@ MonthLayout MonthLayout::of(int year, int month)
 
 QString MonthLayout::monthName(int month)
 {
-    static const char* const names[] = {"January", "February", "March",     "April",   "May",      "June",
-                                        "July",    "August",   "September", "October", "November", "December"};
+    static const char* const names[] = {"January",   "February", "March",    "April",
+                                        "May",       "June",     "July",     "August",
+                                        "September", "October",  "November", "December"};
     return QString::fromLatin1(names[(month - 1) % 12]);
 }

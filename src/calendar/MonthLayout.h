@@ -14,10 +14,10 @@ struct MonthLayout
         bool operator==(const Place&) const = default;
     };
 
-    int firstColumn = 1;  // column of day 1: 1 = Monday … 7 = Sunday
-    int rows = 0;         // weeks the month touches (4 to 6)
-    QString caption;      // "January 2006"
-    QList<Place> days;    // days[d - 1] is the place of day d
+    int firstColumn = 1; // column of day 1: 1 = Monday … 7 = Sunday
+    int rows = 0;        // weeks the month touches (4 to 6)
+    QString caption;     // "January 2006"
+    QList<Place> days;   // days[d - 1] is the place of day d
 
     static MonthLayout of(int year, int month);
     static QString monthName(int month);

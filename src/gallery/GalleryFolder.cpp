@@ -10,7 +10,8 @@ namespace GalleryFolder {
 
 QStringList files(const QString& folder)
 {
-    QStringList names = QDir(folder).entryList({QStringLiteral("*.data")}, QDir::Files, QDir::NoSort);
+    QStringList names =
+        QDir(folder).entryList({QStringLiteral("*.data")}, QDir::Files, QDir::NoSort);
     std::sort(names.begin(), names.end());
     return names;
 }

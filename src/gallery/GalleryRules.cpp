@@ -22,7 +22,8 @@ QString fileName(const QString& pictureUrl)
 
 QString pageAddress(const QString& serverBase, const QStringList& ids)
 {
-    return serverBase + QStringLiteral("/calender/mygallery.php?category=mygallery&mygallery=") + ids.join(u',');
+    return serverBase + QStringLiteral("/calender/mygallery.php?category=mygallery&mygallery=") +
+           ids.join(u',');
 }
 
 bool wordsShown(qint64 elapsedMs)

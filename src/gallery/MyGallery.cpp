@@ -13,8 +13,7 @@
 
 Q_LOGGING_CATEGORY(lcGallery, "artcal.gallery")
 
-MyGallery::MyGallery(Form1& form)
-    : m_form(form)
+MyGallery::MyGallery(Form1& form) : m_form(form)
 {
     m_blink.setSingleShot(true);
     connect(&m_blink, &QTimer::timeout, this, &MyGallery::Blink_Timer);
@@ -37,7 +36,8 @@ void MyGallery::Label9_Click()
     QString error;
     if (!QDir().mkpath(folder()) || !TextLines::write(path, record.toLines(), &error)) {
         // Only a save that happened is confirmed.
-        qCWarning(lcGallery) << "cannot save" << path << ":" << (error.isEmpty() ? QStringLiteral("no folder") : error);
+        qCWarning(lcGallery) << "cannot save" << path << ":"
+                             << (error.isEmpty() ? QStringLiteral("no folder") : error);
         return;
     }
     m_form.Downloading->hide();

@@ -12,8 +12,8 @@ inline bool CursorOverControl(QPoint cursor, QPoint windowOrigin, const QRect& c
 {
     const int left = windowOrigin.x() + control.x();
     const int top = windowOrigin.y() + control.y();
-    return left <= cursor.x() && cursor.x() <= left + control.width() && top <= cursor.y()
-           && cursor.y() <= top + control.height();
+    return left <= cursor.x() && cursor.x() <= left + control.width() && top <= cursor.y() &&
+           cursor.y() <= top + control.height();
 }
 
 } // namespace HitTest

@@ -9,8 +9,7 @@ const QString mouseOver = QStringLiteral("MouseOver");
 const QString mouseOut = QStringLiteral("MouseOut");
 } // namespace
 
-HoverTracker::HoverTracker(Form1& form)
-    : m_form(form)
+HoverTracker::HoverTracker(Form1& form) : m_form(form)
 {
     connect(m_form.CursorEvents, &QTimer::timeout, this, &HoverTracker::CursorEvents_Timer);
 }

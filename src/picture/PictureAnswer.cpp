@@ -26,7 +26,8 @@ PictureRecord parse(const QString& answer)
 
 QString categoryQuery(const QString& category)
 {
-    return QStringLiteral("?category=") + QString::fromLatin1(QUrl::toPercentEncoding(trimSpaces(category)));
+    return QStringLiteral("?category=") +
+           QString::fromLatin1(QUrl::toPercentEncoding(trimSpaces(category)));
 }
 
 } // namespace PictureAnswer

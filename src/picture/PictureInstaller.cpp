@@ -24,9 +24,7 @@ bool fetchable(const QUrl& url)
 }
 } // namespace
 
-PictureInstaller::PictureInstaller(Form1& form, platform::Http& http)
-    : m_form(form)
-    , m_http(http)
+PictureInstaller::PictureInstaller(Form1& form, platform::Http& http) : m_form(form), m_http(http)
 {
     removeStaleDownloads();
 }
@@ -62,7 +60,8 @@ void PictureInstaller::installRecord(const PictureRecord& record)
     part.setAutoRemove(false);
     if (record.pictureUrl.isEmpty() || !part.open()) {
         if (!record.pictureUrl.isEmpty())
-            qCWarning(lcInstall) << "cannot create a file in" << m_form.statePath({}) << ":" << part.errorString();
+            qCWarning(lcInstall) << "cannot create a file in" << m_form.statePath({}) << ":"
+                                 << part.errorString();
         downloaded(record, {}, false);
         return;
     }
@@ -99,18 +98,21 @@ void PictureInstaller::downloaded(const PictureRecord& record, const QString& pa
 
 bool PictureInstaller::putInPlace(const PictureRecord& record, const QString& partPath)
 {
-    const QImage picture = PictureLoader::load(partPath, m_form.Image1->size() * m_form.devicePixelRatioF());
+    const QImage picture =
+        PictureLoader::load(partPath, m_form.Image1->size() * m_form.devicePixelRatioF());
     if (picture.isNull())
         return false;
     const QString imagePath = m_form.statePath(QStringLiteral("image.jpg"));
-    if (std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(imagePath).constData()) != 0) {
+    if (std::rename(QFile::encodeName(partPath).constData(),
+                    QFile::encodeName(imagePath).constData()) != 0) {
         qCWarning(lcInstall) << "cannot replace" << imagePath << ":" << qt_error_string();
         return false;
     }
     m_form.Image1->setPicture(picture);
     m_form.Image1->setTag(record.toTag());
     QString error;
-    if (!TextLines::write(m_form.statePath(QStringLiteral("image.jpg.dat")), record.toLines(), &error))
+    if (!TextLines::write(m_form.statePath(QStringLiteral("image.jpg.dat")), record.toLines(),
+                          &error))
         qCWarning(lcInstall) << "cannot write image.jpg.dat:" << error;
     return true;
 }
@@ -127,7 +129,8 @@ void PictureInstaller::finish(Outcome outcome)
     m_form.Label6->setEnabled(true);
 }
 
-void PictureInstaller::DownloadToString(const QString& strURL, std::function<void(const QString&)> done)
+void PictureInstaller::DownloadToString(const QString& strURL,
+                                        std::function<void(const QString&)> done)
 {
     const QUrl url(strURL);
     if (!fetchable(url)) {
@@ -138,7 +141,8 @@ void PictureInstaller::DownloadToString(const QString& strURL, std::function<voi
     m_http.getText(url, PictureAnswer::answerChars, m_install,
                    [url, done = std::move(done)](const platform::HttpResult& result) {
                        if (!result.ok)
-                           qCWarning(lcInstall) << "no answer from" << url.toString() << ":" << result.error;
+                           qCWarning(lcInstall)
+                               << "no answer from" << url.toString() << ":" << result.error;
                        done(PictureAnswer::fromTransfer(result, true));
                    });
 }
@@ -160,7 +164,8 @@ void PictureInstaller::DownloadFile(const QString& sSourceUrl, const QString& sL
                         m_form.Downloading->hide();
                         m_form.Downloading->setProgress(-1);
                         if (!result.ok)
-                            qCWarning(lcInstall) << "download of" << sSourceUrl << "failed:" << result.error;
+                            qCWarning(lcInstall)
+                                << "download of" << sSourceUrl << "failed:" << result.error;
                         done(result.ok);
                     });
 }
@@ -169,6 +174,7 @@ void PictureInstaller::removeStaleDownloads() const
 {
     // Left behind only by a crash in the middle of a download.
     QDir dir(m_form.statePath({}));
-    for (const QString& name : dir.entryList({QStringLiteral("image.jpg.*") + partSuffix}, QDir::Files))
+    for (const QString& name :
+         dir.entryList({QStringLiteral("image.jpg.*") + partSuffix}, QDir::Files))
         dir.remove(name);
 }

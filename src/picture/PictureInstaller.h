@@ -35,7 +35,8 @@ public:
     void DownloadToString(const QString& strURL, std::function<void(const QString&)> done);
     // Downloads `sSourceUrl` into `sLocalFile` while the busy label shows; true only
     // when the whole picture arrived.
-    void DownloadFile(const QString& sSourceUrl, const QString& sLocalFile, std::function<void(bool)> done);
+    void DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
+                      std::function<void(bool)> done);
 
 private:
     enum class Outcome { Installed, NotInstalled };

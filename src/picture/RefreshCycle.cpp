@@ -11,12 +11,12 @@
 Q_LOGGING_CATEGORY(lcCycle, "artcal.picture")
 
 RefreshCycle::RefreshCycle(Form1& form, platform::Http& http, PictureInstaller& installer)
-    : m_form(form)
-    , m_installer(installer)
-    , m_wb1(http)
+    : m_form(form), m_installer(installer), m_wb1(http)
 {
-    connect(&m_wb1, &platform::PageRequest::navigateComplete, this, &RefreshCycle::WB1_NavigateComplete2);
-    connect(&m_wb1, &platform::PageRequest::navigateFailed, this, &RefreshCycle::WB1_NavigateFailed);
+    connect(&m_wb1, &platform::PageRequest::navigateComplete, this,
+            &RefreshCycle::WB1_NavigateComplete2);
+    connect(&m_wb1, &platform::PageRequest::navigateFailed, this,
+            &RefreshCycle::WB1_NavigateFailed);
 }
 
 QString RefreshCycle::randomPickAddress() const

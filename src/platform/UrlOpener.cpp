@@ -19,7 +19,8 @@ bool openUrl(const QUrl& url)
 {
     const QString scheme = url.scheme();
     if (!url.isValid() || (scheme != u"http" && scheme != u"https")) {
-        qCWarning(lcBrowser) << "not opening" << url.toString() << ": only http and https pages are opened";
+        qCWarning(lcBrowser) << "not opening" << url.toString()
+                             << ": only http and https pages are opened";
         return false;
     }
     if (opener())

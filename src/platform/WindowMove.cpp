@@ -13,9 +13,7 @@ class PointerFollower : public QObject
 {
 public:
     PointerFollower(QWidget* window, QPoint pressedAt)
-        : QObject(window)
-        , m_window(window)
-        , m_offset(pressedAt - window->pos())
+        : QObject(window), m_window(window), m_offset(pressedAt - window->pos())
     {
         setObjectName(name);
         window->installEventFilter(this);

@@ -21,12 +21,15 @@ std::optional<int> parseLine(const QString& line)
     const QString trimmed = TextLines::trimSpaces(line);
     const QStringView number(trimmed);
     // Only an optional sign and digits: no "0x", no fraction, no inner spaces.
-    const QStringView digits = number.startsWith(u'-') || number.startsWith(u'+') ? number.mid(1) : number;
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    const QStringView digits =
+        number.startsWith(u'-') || number.startsWith(u'+') ? number.mid(1) : number;
+    if (digits.isEmpty() ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     bool ok = false;
     const int value = number.toInt(&ok);
-    if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+    if (!ok || value < std::numeric_limits<qint16>::min() ||
+        value > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return value;
 }
@@ -37,7 +40,8 @@ int choose(const QStringList& lines, qsizetype i, int count, int fallback, const
     const std::optional<int> value = i < lines.size() ? parseLine(lines[i]) : std::nullopt;
     if (value && *value >= -1 && *value < count)
         return *value;
-    qCWarning(lcSettings) << "Settings.dat: no usable" << what << "on line" << i + 1 << "; using the default";
+    qCWarning(lcSettings) << "Settings.dat: no usable" << what << "on line" << i + 1
+                          << "; using the default";
     return fallback;
 }
 } // namespace
@@ -55,7 +59,8 @@ Choices load(const QString& path, int intervalCount, int categoryCount)
 
 bool save(const QString& path, const Choices& choices, QString* error)
 {
-    return TextLines::write(path, {formatLine(choices.interval), formatLine(choices.category)}, error);
+    return TextLines::write(path, {formatLine(choices.interval), formatLine(choices.category)},
+                            error);
 }
 
 } // namespace SettingsFile

@@ -7,8 +7,7 @@
 
 Q_LOGGING_CATEGORY(lcPanel, "artcal.state")
 
-SettingsPanel::SettingsPanel(Form1& form)
-    : m_form(form)
+SettingsPanel::SettingsPanel(Form1& form) : m_form(form)
 {
     connect(m_form.Label5, &HotSpot::clicked, this, &SettingsPanel::Label5_Click);
     connect(m_form.Label1, &HotSpot::clicked, this, &SettingsPanel::Label1_Click);
@@ -31,7 +30,8 @@ void SettingsPanel::Label1_Click()
     // for this run.
     QString error;
     const QString path = m_form.statePath(QStringLiteral("Settings.dat"));
-    if (!SettingsFile::save(path, {m_form.Combo1->currentIndex(), m_form.Combo2->currentIndex()}, &error))
+    if (!SettingsFile::save(path, {m_form.Combo1->currentIndex(), m_form.Combo2->currentIndex()},
+                            &error))
         qCWarning(lcPanel) << "cannot save" << path << ":" << error;
     m_form.Timer2->setTag(QStringLiteral("0"));
     m_form.Settings->hide();
