@@ -24,13 +24,15 @@ using platform::PageRequest;
 Q_DECLARE_METATYPE(FaultServer::Answer)
 
 namespace {
-// Short, so the fault cases end fast; the rows that must end early for another reason
-// use a long one instead.
+// Short, so the fault cases end fast; rows that must end early for another reason use
+// a long one instead.
 constexpr auto shortDeadline = 300ms;
 constexpr auto longDeadline = 10s;
 // What any single transfer may take here; a fault not cut off would take far longer.
 constexpr int boundMs = 5000;
 constexpr qint64 pictureLimit = 64 * 1024 * 1024;
+// A route answering with this status stands for a port where nobody listens.
+constexpr int unreachable = 0;
 
 // The one result a transfer delivers, and how often it was delivered.
 struct Outcome
@@ -86,27 +88,22 @@ private slots:
     void initTestCase();
     void init();
 
-    void getTextReadsUpToTheLimit_data();
-    void getTextReadsUpToTheLimit();
-    void getTextFailsOnlyWhenTheTransferFails_data();
-    void getTextFailsOnlyWhenTheTransferFails();
-    void download_data();
-    void download();
+    void transfer_data();
+    void transfer();
     void downloadReportsProgress();
-    void redirects_data();
-    void redirects();
     void refusedAddressesTouchNothing_data();
     void refusedAddressesTouchNothing();
     void cancelledTransfersReportNothing_data();
     void cancelledTransfersReportNothing();
     void destroyingHttpFromACallbackIsSafe();
-    void everyRequestBypassesCaches_data();
     void everyRequestBypassesCaches();
     void pageRequest_data();
     void pageRequest();
     void pageRequestsReportEachForItself();
 
 private:
+    // The route of the current data row.
+    QUrl rowUrl(const QByteArray& prefix, const Answer& answer);
     int requestsFor(const QUrl& url) const;
     QString tempPath() const { return m_dir.filePath(QStringLiteral("image.jpg.part")); }
 
@@ -134,6 +131,13 @@ void TestHttp::init()
     QFile::remove(tempPath());
 }
 
+QUrl TestHttp::rowUrl(const QByteArray& prefix, const Answer& answer)
+{
+    const QByteArray path = prefix + QByteArray(QTest::currentDataTag()).toPercentEncoding();
+    m_server.route(path, answer);
+    return answer.status == unreachable ? closedPort() : m_server.url(path);
+}
+
 int TestHttp::requestsFor(const QUrl& url) const
 {
     const QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
@@ -141,168 +145,86 @@ int TestHttp::requestsFor(const QUrl& url) const
                                           [&](const auto& r) { return r.target == target; }));
 }
 
-void TestHttp::getTextReadsUpToTheLimit_data()
+void TestHttp::transfer_data()
 {
+    QTest::addColumn<bool>("toFile"); // download() instead of getText()
     QTest::addColumn<Answer>("answer");
     QTest::addColumn<qint64>("maxBytes");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("deadlineMs");
+    // A good row delivers the answer's body up to maxBytes.
+    const auto row = [](bool toFile, const char* name, const Answer& answer, bool ok,
+                        qint64 maxBytes = 1000,
+                        std::chrono::milliseconds deadline = shortDeadline) {
+        QTest::addRow("%s: %s", toFile ? "file" : "text", name)
+            << toFile << answer << maxBytes << ok << int(deadline.count());
+    };
 
     const QByteArray long1500 = FaultServer::generated(0, 1500);
-    // The server sends 1000 bytes in four pieces and then nothing more: a reader that
-    // waited for the end of the body would run into the deadline.
-    QTest::newRow("1000 of 1500 bytes, in pieces") << Answer{.body = long1500,
-                                                             .pieceSize = 250,
-                                                             .pieceDelay = 20ms,
-                                                             .stopAfter = 1000,
-                                                             .ending = Answer::Ending::Stall}
-                                                   << qint64(1000) << long1500.left(1000) << 200;
-    QTest::newRow("1000 of 1500 bytes, at once")
-        << Answer{.body = long1500} << qint64(1000) << long1500.left(1000) << 200;
-    QTest::newRow("short body") << Answer{.body = "forty bytes of a picture record, or so.."}
-                                << qint64(1000)
-                                << QByteArray("forty bytes of a picture record, or so..") << 200;
-    QTest::newRow("empty body") << Answer{} << qint64(1000) << QByteArray() << 200;
-    QTest::newRow("CR LF lines") << Answer{.body = "http://p/1\r\nhttp://p/1.jpg\r\n7\r\nArt\r\n"}
-                                 << qint64(1000)
-                                 << QByteArray("http://p/1\r\nhttp://p/1.jpg\r\n7\r\nArt\r\n")
-                                 << 200;
-    QTest::newRow("zero byte kept")
-        << Answer{.body = QByteArray("a\0b", 3)} << qint64(1000) << QByteArray("a\0b", 3) << 200;
-    QTest::newRow("404 page") << Answer{.status = 404, .body = "<h1>Not here</h1>"} << qint64(1000)
-                              << QByteArray("<h1>Not here</h1>") << 404;
-    QTest::newRow("500 page") << Answer{.status = 500, .body = "-1"} << qint64(1000)
-                              << QByteArray("-1") << 500;
-}
+    // 1000 bytes in four pieces and then nothing more: a reader that waited for the end
+    // of the body would run into the deadline.
+    row(false, "1000 of 1500 bytes, in pieces",
+        Answer{.body = long1500,
+               .pieceSize = 250,
+               .pieceDelay = 20ms,
+               .stopAfter = 1000,
+               .ending = Answer::Ending::Stall},
+        true);
+    row(false, "short body", Answer{.body = "forty bytes of a picture record, or so.."}, true);
+    row(false, "zero byte kept", Answer{.body = QByteArray("a\0b", 3)}, true);
+    row(false, "error page with its status", Answer{.status = 404, .body = "<h1>Not here</h1>"},
+        true);
 
-void TestHttp::getTextReadsUpToTheLimit()
-{
-    QFETCH(Answer, answer);
-    QFETCH(qint64, maxBytes);
-    QFETCH(QByteArray, body);
-    QFETCH(int, status);
-    const QByteArray path = "/text/" + QByteArray(QTest::currentDataTag()).toPercentEncoding();
-    m_server.route(path, answer);
-
-    Outcome outcome;
-    m_http->getText(m_server.url(path), maxBytes, this, outcome.callback());
-    QVERIFY(outcome.arrives());
-    QVERIFY2(outcome.result.ok, qPrintable(outcome.result.error));
-    QCOMPARE(outcome.result.status, status);
-    QCOMPARE(outcome.result.body, body);
-    QCOMPARE(outcome.result.url, m_server.url(path));
-    QCOMPARE(outcome.calls, 1);
-}
-
-void TestHttp::getTextFailsOnlyWhenTheTransferFails_data()
-{
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("reachable");
-
-    QTest::newRow("unreachable port") << Answer{} << false;
-    QTest::newRow("reset before any byte") << Answer{.resetAtOnce = true} << true;
-    QTest::newRow("reset mid-body") << Answer{.body = FaultServer::generated(0, 5000),
-                                              .stopAfter = 600,
-                                              .ending = Answer::Ending::Reset}
-                                    << true;
-    QTest::newRow("truncated body") << Answer{.body = "short", .claimedLength = 900} << true;
-    QTest::newRow("slow answer past the deadline")
-        << Answer{.body = "late", .headerDelay = 3s} << true;
-    // A byte every 50 ms never trips an idle timeout; the whole would take 10 s.
-    QTest::newRow("trickle past the deadline")
-        << Answer{.body = FaultServer::generated(0, 200), .pieceSize = 1, .pieceDelay = 50ms}
-        << true;
-}
-
-void TestHttp::getTextFailsOnlyWhenTheTransferFails()
-{
-    QFETCH(Answer, answer);
-    QFETCH(bool, reachable);
-    const QByteArray path = "/fail/" + QByteArray(QTest::currentDataTag()).toPercentEncoding();
-    m_server.route(path, answer);
-    const QUrl url = reachable ? m_server.url(path) : closedPort();
-
-    QElapsedTimer clock;
-    clock.start();
-    Outcome outcome;
-    m_http->getText(url, 1000, this, outcome.callback());
-    QVERIFY(outcome.arrives());
-    QVERIFY(!outcome.result.ok);
-    QVERIFY(!outcome.result.error.isEmpty());
-    QCOMPARE_LT(clock.elapsed(), boundMs);
-}
-
-void TestHttp::download_data()
-{
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<qint64>("maxBytes");
-    QTest::addColumn<int>("deadlineMs");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("bytes");
-
-    const int fast = static_cast<int>(shortDeadline.count());
-    const int slow = static_cast<int>(std::chrono::milliseconds(longDeadline).count());
     const QByteArray picture = FaultServer::generated(0, 300000);
-    QTest::newRow("whole body") << Answer{.contentType = "image/jpeg", .body = picture}
-                                << pictureLimit << fast << true << picture;
-    QTest::newRow("body in pieces")
-        << Answer{.body = picture.left(5000), .pieceSize = 1000, .pieceDelay = 10ms} << pictureLimit
-        << fast << true << picture.left(5000);
-    QTest::newRow("no Content-Length")
-        << Answer{.body = picture, .sendLength = false} << pictureLimit << fast << true << picture;
-    QTest::newRow("exactly the limit")
-        << Answer{.body = picture.left(1000)} << qint64(1000) << fast << true << picture.left(1000);
-    const QString source = m_dir.filePath(QStringLiteral("source.jpg"));
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(picture) == picture.size());
-    file.close();
-    QTest::newRow("body from a file")
-        << Answer{.bodyFile = source} << pictureLimit << fast << true << picture;
-    QTest::newRow("after a redirect")
-        << redirectTo("/target") << pictureLimit << fast << true << QByteArray("target body");
-
-    QTest::newRow("reset mid-body")
-        << Answer{.body = picture, .stopAfter = 100000, .ending = Answer::Ending::Reset}
-        << pictureLimit << fast << false << QByteArray();
-    QTest::newRow("truncated body") << Answer{.body = picture.left(1000), .claimedLength = 300000}
-                                    << pictureLimit << fast << false << QByteArray();
-    QTest::newRow("404 page") << Answer{.status = 404, .body = "not found"} << pictureLimit << fast
-                              << false << QByteArray();
-    QTest::newRow("500 page") << Answer{.status = 500, .body = "oops"} << pictureLimit << fast
-                              << false << QByteArray();
-    QTest::newRow("slow answer past the deadline") << Answer{.body = picture, .headerDelay = 3s}
-                                                   << pictureLimit << fast << false << QByteArray();
-    QTest::newRow("trickle past the deadline")
-        << Answer{.body = picture.left(200), .pieceSize = 1, .pieceDelay = 50ms} << pictureLimit
-        << fast << false << QByteArray();
-    // Sent slowly, so only a refusal on the header or on the count ends these within
-    // the bound; the deadline is far.
+    row(true, "whole body", Answer{.contentType = "image/jpeg", .body = picture}, true,
+        pictureLimit);
+    row(true, "no Content-Length", Answer{.body = picture, .sendLength = false}, true,
+        pictureLimit);
+    row(true, "exactly the limit", Answer{.body = picture.left(1000)}, true);
+    row(true, "error page", Answer{.status = 404, .body = "not found"}, false, pictureLimit);
+    // Sent slowly, so only a refusal on the header or on the count ends these within the
+    // bound; the deadline is far.
     const qint64 huge = 100'000'000;
-    QTest::newRow("Content-Length over the limit")
-        << Answer{.generatedSize = huge, .pieceSize = 64 * 1024, .pieceDelay = 50ms} << pictureLimit
-        << slow << false << QByteArray();
-    QTest::newRow("streamed body over the limit")
-        << Answer{.generatedSize = huge,
-                  .sendLength = false,
-                  .pieceSize = 64 * 1024,
-                  .pieceDelay = 10ms}
-        << qint64(1024 * 1024) << slow << false << QByteArray();
-    QTest::newRow("100 MB at full speed, no length")
-        << Answer{.generatedSize = huge, .sendLength = false} << pictureLimit << slow << false
-        << QByteArray();
+    row(true, "Content-Length over the limit",
+        Answer{.generatedSize = huge, .pieceSize = 64 * 1024, .pieceDelay = 50ms}, false,
+        pictureLimit, longDeadline);
+    row(true, "streamed body over the limit",
+        Answer{
+            .generatedSize = huge, .sendLength = false, .pieceSize = 64 * 1024, .pieceDelay = 10ms},
+        false, 1024 * 1024, longDeadline);
+    row(true, "100 MB at full speed, no length", Answer{.generatedSize = huge, .sendLength = false},
+        false, pictureLimit, longDeadline);
+
+    // Redirects end at /target, whose body is "target body"; each hop is a new connection.
+    row(false, "redirect, relative", redirectTo("/target"), true, 1000, longDeadline);
+    row(false, "redirect, five hops", redirectTo("/hop/4"), true, 1000, longDeadline);
+    row(false, "redirect, six hops", redirectTo("/hop/5"), false, 1000, longDeadline);
+    row(false, "redirect to file:", redirectTo("file:///etc/passwd"), false, 1000, longDeadline);
+    row(false, "redirect to data:", redirectTo("data:text/plain,hello"), false);
+
+    for (const bool toFile : {false, true}) {
+        row(toFile, "unreachable", Answer{.status = unreachable}, false);
+        row(toFile, "reset mid-body",
+            Answer{.body = picture, .stopAfter = 600, .ending = Answer::Ending::Reset}, false);
+        row(toFile, "truncated body", Answer{.body = "short", .claimedLength = 900}, false);
+        row(toFile, "slow answer past the deadline", Answer{.body = "late", .headerDelay = 3s},
+            false);
+        // A byte every 50 ms never trips an idle timeout; the whole would take 10 s.
+        row(toFile, "trickle past the deadline",
+            Answer{.body = picture.left(200), .pieceSize = 1, .pieceDelay = 50ms}, false);
+    }
 }
 
-void TestHttp::download()
+void TestHttp::transfer()
 {
+    QFETCH(bool, toFile);
     QFETCH(Answer, answer);
     QFETCH(qint64, maxBytes);
-    QFETCH(int, deadlineMs);
     QFETCH(bool, ok);
-    QFETCH(QByteArray, bytes);
-    const QByteArray path = "/download/" + QByteArray(QTest::currentDataTag()).toPercentEncoding();
-    m_server.route(path, answer);
+    QFETCH(int, deadlineMs);
+    const QUrl url = rowUrl("/transfer/", answer);
     m_http->setDeadline(std::chrono::milliseconds(deadlineMs));
-    // A leftover of an earlier attempt, longer than some bodies: it must not survive.
+    // A leftover of an earlier attempt, longer than any good body: it must not survive.
     QFile stale(tempPath());
     QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write(QByteArray(400000, 'x')) == 400000);
     stale.close();
@@ -310,16 +232,30 @@ void TestHttp::download()
     QElapsedTimer clock;
     clock.start();
     Outcome outcome;
-    m_http->download(m_server.url(path), tempPath(), maxBytes, this, {}, outcome.callback());
+    if (toFile)
+        m_http->download(url, tempPath(), maxBytes, this, {}, outcome.callback());
+    else
+        m_http->getText(url, maxBytes, this, outcome.callback());
     QVERIFY(outcome.arrives());
     QCOMPARE_LT(clock.elapsed(), boundMs);
     QVERIFY2(outcome.result.ok == ok, qPrintable(outcome.result.error));
     QCOMPARE(outcome.result.error.isEmpty(), ok);
+    QCOMPARE(outcome.calls, 1);
+    if (!toFile) {
+        if (ok && answer.status == 302) {
+            QCOMPARE(outcome.result.url, m_server.url("/target"));
+            QCOMPARE(outcome.result.body, QByteArray("target body"));
+        } else if (ok) {
+            QCOMPARE(outcome.result.status, answer.status);
+            QCOMPARE(outcome.result.body, answer.body.left(maxBytes));
+        }
+        return;
+    }
     QCOMPARE(QFile::exists(tempPath()), ok);
     if (ok) {
         QFile result(tempPath());
         QVERIFY(result.open(QIODevice::ReadOnly));
-        QCOMPARE(result.readAll(), bytes);
+        QCOMPARE(result.readAll(), answer.body);
     }
 }
 
@@ -351,47 +287,11 @@ void TestHttp::downloadReportsProgress()
     }
 }
 
-void TestHttp::redirects_data()
-{
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("reached");
-
-    QTest::newRow("absolute http address")
-        << redirectTo(m_server.url("/target").toEncoded()) << true << QByteArray("/target");
-    QTest::newRow("relative address") << redirectTo("/target") << true << QByteArray("/target");
-    QTest::newRow("five hops") << redirectTo("/hop/4") << true << QByteArray("/target");
-    QTest::newRow("six hops") << redirectTo("/hop/5") << false << QByteArray();
-    QTest::newRow("to file:") << redirectTo("file:///etc/passwd") << false << QByteArray();
-    QTest::newRow("to data:") << redirectTo("data:text/plain,hello") << false << QByteArray();
-    QTest::newRow("to ftp:") << redirectTo("ftp://127.0.0.1/x") << false << QByteArray();
-}
-
-void TestHttp::redirects()
-{
-    QFETCH(Answer, answer);
-    QFETCH(bool, ok);
-    QFETCH(QByteArray, reached);
-    const QByteArray path = "/redirect/" + QByteArray(QTest::currentDataTag()).toPercentEncoding();
-    m_server.route(path, answer);
-    m_http->setDeadline(longDeadline); // each hop is a new connection
-
-    Outcome outcome;
-    m_http->getText(m_server.url(path), 1000, this, outcome.callback());
-    QVERIFY(outcome.arrives());
-    QVERIFY2(outcome.result.ok == ok, qPrintable(outcome.result.error));
-    if (ok) {
-        QCOMPARE(outcome.result.url, m_server.url(reached));
-        QCOMPARE(outcome.result.body, QByteArray("target body"));
-    }
-}
-
 void TestHttp::refusedAddressesTouchNothing_data()
 {
     QTest::addColumn<QUrl>("url");
 
     QTest::newRow("file:") << QUrl(QStringLiteral("file:///etc/passwd"));
-    QTest::newRow("data:") << QUrl(QStringLiteral("data:text/plain,hello"));
     QTest::newRow("qrc:") << QUrl(QStringLiteral("qrc:/artcal/default.jpg"));
     QTest::newRow("ftp: to the test server") << QUrl(m_server.url("/target").toString().replace(
         QStringLiteral("http:"), QStringLiteral("ftp:")));
@@ -494,50 +394,34 @@ void TestHttp::destroyingHttpFromACallbackIsSafe()
         m_http.reset(); // the owner goes away while another transfer is running
     });
     QTRY_VERIFY_WITH_TIMEOUT(textArrived, boundMs);
-    QVERIFY(!m_http);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(file.calls, 0);
     QVERIFY(!QFile::exists(tempPath()));
 }
 
-void TestHttp::everyRequestBypassesCaches_data()
-{
-    QTest::addColumn<QString>("operation");
-
-    QTest::newRow("text") << QStringLiteral("text");
-    QTest::newRow("download") << QStringLiteral("download");
-    QTest::newRow("page") << QStringLiteral("page");
-}
-
 void TestHttp::everyRequestBypassesCaches()
 {
-    QFETCH(QString, operation);
     // An answer that invites caching for an hour: every call must still reach the server.
-    const QByteArray path = "/cacheable/" + operation.toLatin1();
-    m_server.route(path, Answer{.headers = {{"Cache-Control", "public, max-age=3600"},
-                                            {"Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT"}},
-                                .body = "same answer"});
-    const QUrl url = m_server.url(path);
+    m_server.route("/cacheable",
+                   Answer{.headers = {{"Cache-Control", "public, max-age=3600"},
+                                      {"Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT"}},
+                          .body = "same answer"});
+    const QUrl url = m_server.url("/cacheable");
     PageRequest page(*m_http);
     QSignalSpy completed(&page, &PageRequest::navigateComplete);
-
     for (int i = 1; i <= 2; ++i) {
-        if (operation == u"page") {
-            page.navigate(url);
-            QTRY_COMPARE_WITH_TIMEOUT(completed.size(), i, boundMs);
-            continue;
-        }
-        Outcome outcome;
-        if (operation == u"text")
-            m_http->getText(url, 1000, this, outcome.callback());
-        else
-            m_http->download(url, tempPath(), pictureLimit, this, {}, outcome.callback());
-        QVERIFY(outcome.arrives());
-        QVERIFY2(outcome.result.ok, qPrintable(outcome.result.error));
+        Outcome text;
+        Outcome file;
+        m_http->getText(url, 1000, this, text.callback());
+        m_http->download(url, tempPath(), pictureLimit, this, {}, file.callback());
+        page.navigate(url);
+        QVERIFY(text.arrives() && file.arrives());
+        QVERIFY(text.result.ok && file.result.ok);
+        QTRY_COMPARE_WITH_TIMEOUT(completed.size(), i, boundMs);
     }
-    QCOMPARE(requestsFor(url), 2);
+    QCOMPARE(requestsFor(url), 6);
     for (const FaultServer::Request& request : m_server.requests()) {
-        if (request.path() != path)
+        if (request.path() != "/cacheable")
             continue;
         QCOMPARE(request.header("Cache-Control"), QByteArray("no-cache"));
         QCOMPARE(request.header("Pragma"), QByteArray("no-cache"));
@@ -549,41 +433,32 @@ void TestHttp::pageRequest_data()
 {
     QTest::addColumn<QByteArray>("target");
     QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("complete");
-    QTest::addColumn<QByteArray>("reached");
+    QTest::addColumn<QByteArray>("reached"); // empty: the request fails
 
     const Answer page{.contentType = "text/html", .body = "<p>picked</p>"};
-    QTest::newRow("plain page") << QByteArray("/page/plain") << page << true
-                                << QByteArray("/page/plain");
-    QTest::newRow("query kept as sent")
-        << QByteArray("/page/query?category=C%2B%2B%20%26%20more") << page << true
-        << QByteArray("/page/query?category=C%2B%2B%20%26%20more");
+    const QByteArray query = "/page/query?category=C%2B%2B%20%26%20more";
+    QTest::newRow("query kept as sent") << query << page << query;
     QTest::newRow("after a redirect")
-        << QByteArray("/page/moved") << redirectTo("/target") << true << QByteArray("/target");
+        << QByteArray("/page/moved") << redirectTo("/target") << QByteArray("/target");
     QTest::newRow("error page") << QByteArray("/page/missing")
-                                << Answer{.status = 404, .body = "gone"} << true
+                                << Answer{.status = 404, .body = "gone"}
                                 << QByteArray("/page/missing");
     QTest::newRow("big page under 1 MiB")
-        << QByteArray("/page/big") << Answer{.generatedSize = 1000 * 1000} << true
+        << QByteArray("/page/big") << Answer{.generatedSize = 1000 * 1000}
         << QByteArray("/page/big");
-    QTest::newRow("page past 1 MiB")
-        << QByteArray("/page/huge") << Answer{.generatedSize = 2 * 1024 * 1024} << false
-        << QByteArray();
     QTest::newRow("page past 1 MiB, no length")
         << QByteArray("/page/endless")
-        << Answer{.generatedSize = 2 * 1024 * 1024, .sendLength = false} << false << QByteArray();
+        << Answer{.generatedSize = 2 * 1024 * 1024, .sendLength = false} << QByteArray();
     QTest::newRow("slow page past the deadline")
-        << QByteArray("/page/slow") << Answer{.body = "late", .headerDelay = 3s} << false
-        << QByteArray();
+        << QByteArray("/page/slow") << Answer{.body = "late", .headerDelay = 3s} << QByteArray();
     QTest::newRow("redirect to file:")
-        << QByteArray("/page/file") << redirectTo("file:///etc/passwd") << false << QByteArray();
+        << QByteArray("/page/file") << redirectTo("file:///etc/passwd") << QByteArray();
 }
 
 void TestHttp::pageRequest()
 {
     QFETCH(QByteArray, target);
     QFETCH(Answer, answer);
-    QFETCH(bool, complete);
     QFETCH(QByteArray, reached);
     m_server.route(target.split('?').first(), answer);
     PageRequest page(*m_http);
@@ -592,11 +467,10 @@ void TestHttp::pageRequest()
 
     page.navigate(m_server.url(target));
     QTRY_COMPARE_WITH_TIMEOUT(completed.size() + failed.size(), 1, boundMs);
-    QCOMPARE(completed.size(), complete ? 1 : 0);
-    if (complete)
-        QCOMPARE(completed.first().at(0).toUrl(), m_server.url(reached));
+    if (!reached.isEmpty())
+        QCOMPARE(completed.value(0).value(0).toUrl(), m_server.url(reached));
     else
-        QCOMPARE(failed.first().at(0).toUrl(), m_server.url(target));
+        QCOMPARE(failed.value(0).value(0).toUrl(), m_server.url(target));
     QCOMPARE(requestsFor(m_server.url(target)), 1);
 }
 

@@ -2,10 +2,9 @@
 
 #include <QTest>
 
-ServerThread::ServerThread(const QString& libraryPath, quint32 seed,
-                           std::chrono::milliseconds rescanInterval)
+ServerThread::ServerThread(const QString& libraryPath)
     : m_server(std::make_unique<server::PictureServer>(
-          server::PictureServer::Options{libraryPath, seed, rescanInterval}))
+          server::PictureServer::Options{libraryPath, 1, std::chrono::hours(1)}))
 {
     m_port = m_server->bind("127.0.0.1", 0);
     if (m_port <= 0)

@@ -10,8 +10,8 @@
 class ServerThread
 {
 public:
-    explicit ServerThread(const QString& libraryPath, quint32 seed = 1,
-                          std::chrono::milliseconds rescanInterval = std::chrono::hours(1));
+    // Seed 1; the library is rescanned only when asked.
+    explicit ServerThread(const QString& libraryPath);
     ~ServerThread();
 
     int port() const { return m_port; }

@@ -5,7 +5,6 @@
 #include "TestLibrary.h"
 
 #include <QFile>
-#include <QSet>
 #include <QTest>
 
 #include <httplib.h>
@@ -44,11 +43,8 @@ private slots:
     void cleanup();
 
     void recordLeadsToThePicture();
-    void recordUsesTheHostTheClientUsed();
-    void noPickMeansMinusOne();
-    void unknownCategoryMeansMinusOne();
-    void categoryNamesAreDecoded_data();
-    void categoryNamesAreDecoded();
+    void categoryChoice_data();
+    void categoryChoice();
     void picksAreUniform_data();
     void picksAreUniform();
     void currentPictureIsPerClient();
@@ -58,15 +54,12 @@ private slots:
     void galleryShowsKnownIdsOnly();
     void weatherPageFromTheLibrary();
     void namesAreEscapedInHtml();
-    void requestsOutsideTheLibraryFail_data();
-    void requestsOutsideTheLibraryFail();
+    void refusedRequests_data();
+    void refusedRequests();
     void pictureReplacedBySymlinkIsNotServed();
     void onlyGetAndHeadAreAnswered_data();
     void onlyGetAndHeadAreAnswered();
-    void headMatchesGet_data();
     void headMatchesGet();
-    void oversizedRequestsAreRefused_data();
-    void oversizedRequestsAreRefused();
     void fiftyKeepAliveClientsDoNotStarveAnother();
 
 private:
@@ -92,9 +85,15 @@ void TestServerHttp::cleanup()
 void TestServerHttp::recordLeadsToThePicture()
 {
     const int port = m_server->port();
-    const QList<QByteArray> record = pickAndRead(port, "Abstract");
+    QCOMPARE(rawRequest(port, pickTarget("Abstract")).status, 200);
+    // The record's addresses use the host the client asked for.
+    const QByteArray base = "http://localhost:" + QByteArray::number(port);
+    const RawResponse answer = rawExchange(
+        port, "GET /calender/curpic.dat HTTP/1.1\r\nHost: localhost:" + QByteArray::number(port) +
+                  "\r\nConnection: close\r\n\r\n");
+    QCOMPARE(answer.headers.value("cache-control"), "no-store");
+    const QList<QByteArray> record = answer.body.split('\n');
     QCOMPARE(record.size(), 4);
-    const QByteArray base = "http://127.0.0.1:" + QByteArray::number(port);
     const QByteArray& id = record[2];
     QCOMPARE(record[0], base + "/picture/" + id);
     QCOMPARE(record[1], base + "/pictures/" + id + ".jpg");
@@ -107,63 +106,38 @@ void TestServerHttp::recordLeadsToThePicture()
     QVERIFY(file.open(QIODevice::ReadOnly));
     // Every picture of the category has the same bytes, whichever was picked.
     QCOMPARE(picture.body, file.readAll());
-
     const RawResponse page = rawRequest(port, pathOf(record[0]));
     QCOMPARE(page.status, 200);
     QVERIFY(page.body.contains("<img src=\"/pictures/" + id + ".jpg\""));
-    QVERIFY(page.body.contains("Abstract"));
     QVERIFY(page.body.contains("href=\"/\""));
+    QVERIFY(pickAndRead(port, "C++").value(1).endsWith(".png"));
 }
 
-void TestServerHttp::recordUsesTheHostTheClientUsed()
-{
-    const int port = m_server->port();
-    QCOMPARE(rawRequest(port, pickTarget("C++")).status, 200);
-    const RawResponse answer = rawExchange(
-        port, "GET /calender/curpic.dat HTTP/1.1\r\nHost: localhost:" + QByteArray::number(port) +
-                  "\r\nConnection: close\r\n\r\n");
-    QVERIFY2(answer.body.startsWith("http://localhost:" + QByteArray::number(port) + "/picture/"),
-             answer.body.constData());
-    QVERIFY(answer.body.split('\n').value(1).endsWith(".png"));
-    QCOMPARE(answer.headers.value("cache-control"), "no-store");
-}
-
-void TestServerHttp::noPickMeansMinusOne()
-{
-    const RawResponse answer = rawRequest(m_server->port(), "/calender/curpic.dat");
-    QCOMPARE(answer.status, 200);
-    QCOMPARE(answer.body, "-1");
-}
-
-void TestServerHttp::unknownCategoryMeansMinusOne()
-{
-    const int port = m_server->port();
-    QCOMPARE(pickAndRead(port, "Abstract").size(), 4);
-    const RawResponse pick = rawRequest(port, pickTarget("Nothing%20here"));
-    QCOMPARE(pick.status, 200);
-    QVERIFY(pick.body.contains("Nothing here"));
-    QCOMPARE(rawRequest(port, "/calender/curpic.dat").body, "-1");
-}
-
-void TestServerHttp::categoryNamesAreDecoded_data()
+void TestServerHttp::categoryChoice_data()
 {
     QTest::addColumn<QByteArray>("query");
-    QTest::addColumn<QByteArray>("category");
+    QTest::addColumn<QByteArray>("category"); // null: any; "-1": no current picture
     QTest::newRow("encoded") << QByteArray("Light%20%26%20Shadow") << QByteArray("Light & Shadow");
     QTest::newRow("outer spaces") << QByteArray("%20Light%20%26%20Shadow%20%20")
                                   << QByteArray("Light & Shadow");
     QTest::newRow("plus signs") << QByteArray("C++") << QByteArray("C++");
     QTest::newRow("all") << QByteArray("") << QByteArray();
+    QTest::newRow("unknown") << QByteArray("Nothing%20here") << QByteArray("-1");
 }
 
-void TestServerHttp::categoryNamesAreDecoded()
+void TestServerHttp::categoryChoice()
 {
     QFETCH(QByteArray, query);
     QFETCH(QByteArray, category);
+    const int port = m_server->port();
+    QCOMPARE(pickAndRead(port, "Abstract").size(), 4); // a current picture to replace
     for (int i = 0; i < 10; ++i) {
-        const QList<QByteArray> record = pickAndRead(m_server->port(), query);
-        QCOMPARE(record.size(), 4);
-        if (!category.isNull())
+        const QList<QByteArray> record = pickAndRead(port, query);
+        if (category == "-1")
+            QCOMPARE(record, QList<QByteArray>{"-1"});
+        else
+            QCOMPARE(record.size(), 4);
+        if (!category.isNull() && category != "-1")
             QCOMPARE(record[3], category);
     }
 }
@@ -236,42 +210,35 @@ void TestServerHttp::pages_data()
 {
     QTest::addColumn<QByteArray>("target");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("contentType");
     QTest::addColumn<QByteArray>("contains");
 
-    const QByteArray html = "text/html; charset=utf-8";
-    QTest::newRow("home") << QByteArray("/") << 200 << html << QByteArray("Light &amp; Shadow");
+    QTest::newRow("home") << QByteArray("/") << 200 << QByteArray("Light &amp; Shadow");
     QTest::newRow("weather, built in")
-        << QByteArray("/weather.htm") << 200 << html << QByteArray("no forecast");
-    QTest::newRow("pick") << pickTarget("Abstract") << 200 << html << QByteArray("Picked: p");
+        << QByteArray("/weather.htm") << 200 << QByteArray("no forecast");
+    QTest::newRow("pick") << pickTarget("Abstract") << 200 << QByteArray("Picked: p");
     QTest::newRow("gallery, empty") << QByteArray("/calender/mygallery.php?category=mygallery")
-                                    << 200 << html << QByteArray("None of the saved pictures");
-    QTest::newRow("malformed query")
-        << pickTarget("%zz") << 400 << html << QByteArray("400 Bad Request");
-    QTest::newRow("unknown id") << QByteArray("/picture/123") << 404 << html
+                                    << 200 << QByteArray("None of the saved pictures");
+    QTest::newRow("malformed query") << pickTarget("%zz") << 400 << QByteArray("400 Bad Request");
+    QTest::newRow("unknown id") << QByteArray("/picture/123") << 404
                                 << QByteArray("No Such Picture");
     QTest::newRow("unknown picture file")
-        << QByteArray("/pictures/123.jpg") << 404 << html << QByteArray("No Such Picture");
+        << QByteArray("/pictures/123.jpg") << 404 << QByteArray("No Such Picture");
     QTest::newRow("unknown thumbnail")
-        << QByteArray("/thumbs/123.jpg") << 404 << html << QByteArray("No Such Picture");
-    QTest::newRow("unknown path") << QByteArray("/index.php") << 404 << html
-                                  << QByteArray("404 Not Found");
+        << QByteArray("/thumbs/123.jpg") << 404 << QByteArray("No Such Picture");
+    QTest::newRow("unknown path") << QByteArray("/index.php") << 404 << QByteArray("404 Not Found");
 }
 
 void TestServerHttp::pages()
 {
     QFETCH(QByteArray, target);
     QFETCH(int, status);
-    QFETCH(QByteArray, contentType);
     QFETCH(QByteArray, contains);
     const RawResponse response = rawRequest(m_server->port(), target);
     QCOMPARE(response.status, status);
-    QCOMPARE(response.headers.value("content-type"), contentType);
+    QCOMPARE(response.headers.value("content-type"), "text/html; charset=utf-8");
     QVERIFY2(response.body.contains(contains), response.body.constData());
-    if (contentType.startsWith("text/html")) {
-        QVERIFY(response.body.startsWith("<!DOCTYPE html>"));
-        QVERIFY(response.body.trimmed().endsWith("</html>"));
-    }
+    QVERIFY(response.body.startsWith("<!DOCTYPE html>"));
+    QVERIFY(response.body.trimmed().endsWith("</html>"));
 }
 
 void TestServerHttp::galleryShowsKnownIdsOnly()
@@ -297,12 +264,9 @@ void TestServerHttp::galleryShowsKnownIdsOnly()
 void TestServerHttp::weatherPageFromTheLibrary()
 {
     QFile page(m_library->path() + "/weather.htm");
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.write("<p>Sunny, says my own page.</p>");
+    QVERIFY(page.open(QIODevice::WriteOnly) && page.write("<p>Sunny</p>") > 0);
     page.close();
-    const RawResponse response = rawRequest(m_server->port(), "/weather.htm");
-    QCOMPARE(response.status, 200);
-    QCOMPARE(response.body, "<p>Sunny, says my own page.</p>");
+    QCOMPARE(rawRequest(m_server->port(), "/weather.htm").body, "<p>Sunny</p>");
 }
 
 void TestServerHttp::namesAreEscapedInHtml()
@@ -328,26 +292,33 @@ void TestServerHttp::namesAreEscapedInHtml()
     }
 }
 
-void TestServerHttp::requestsOutsideTheLibraryFail_data()
+void TestServerHttp::refusedRequests_data()
 {
-    QTest::addColumn<QByteArray>("target");
-    QTest::newRow("dot-dot") << QByteArray("/pictures/../../../etc/passwd");
-    QTest::newRow("encoded dot-dot") << QByteArray("/pictures/%2e%2e/%2e%2e/etc/passwd");
-    QTest::newRow("encoded slashes") << QByteArray("/pictures/..%2F..%2Fetc%2Fpasswd");
-    QTest::newRow("absolute path") << QByteArray("/etc/passwd");
-    QTest::newRow("library file by name") << QByteArray("/Abstract/p0.jpg");
-    QTest::newRow("double slash") << QByteArray("//etc/passwd");
-    QTest::newRow("weather by dot-dot") << QByteArray("/calender/../weather.htm");
+    QTest::addColumn<QByteArray>("request");
+    const auto get = [](const QByteArray& target, const QByteArray& header = {}) {
+        return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + header +
+               "Connection: close\r\n\r\n";
+    };
+    QTest::newRow("dot-dot") << get("/pictures/../../../etc/passwd");
+    QTest::newRow("encoded dot-dot") << get("/pictures/%2e%2e/%2e%2e/etc/passwd");
+    QTest::newRow("encoded slashes") << get("/pictures/..%2F..%2Fetc%2Fpasswd");
+    QTest::newRow("absolute path") << get("/etc/passwd");
+    QTest::newRow("library file by name") << get("/Abstract/p0.jpg");
+    // Past cpp-httplib's 8 KiB cap.
+    const QByteArray big(9000, 'a');
+    QTest::newRow("oversized header line") << get("/", "X-Big: " + big + "\r\n");
+    QTest::newRow("oversized request line") << get("/?" + big);
 }
 
-void TestServerHttp::requestsOutsideTheLibraryFail()
+void TestServerHttp::refusedRequests()
 {
-    QFETCH(QByteArray, target);
-    const RawResponse response = rawRequest(m_server->port(), target);
+    QFETCH(QByteArray, request);
+    const RawResponse response = rawExchange(m_server->port(), request);
     QVERIFY2(response.status >= 400 && response.status < 500,
              qPrintable(QString::number(response.status)));
     QVERIFY(!response.body.contains("root:"));
     QVERIFY(!response.body.startsWith("\xFF\xD8"));
+    QCOMPARE(rawRequest(m_server->port(), "/").status, 200); // and the server still answers
 }
 
 void TestServerHttp::pictureReplacedBySymlinkIsNotServed()
@@ -388,47 +359,18 @@ void TestServerHttp::onlyGetAndHeadAreAnswered()
     QCOMPARE(rawRequest(port, "/calender/curpic.dat").body, "-1");
 }
 
-void TestServerHttp::headMatchesGet_data()
-{
-    QTest::addColumn<QByteArray>("target");
-    QTest::newRow("home") << QByteArray("/");
-    QTest::newRow("record") << QByteArray("/calender/curpic.dat");
-    QTest::newRow("picture file") << QByteArray("picture");
-    QTest::newRow("not found") << QByteArray("/nothing");
-}
-
 void TestServerHttp::headMatchesGet()
 {
-    QFETCH(QByteArray, target);
     const int port = m_server->port();
-    if (target == "picture")
-        target = pathOf(pickAndRead(port, "Abstract").value(1));
-    const RawResponse get = rawRequest(port, target);
-    const RawResponse head = rawRequest(port, target, "HEAD");
-    QCOMPARE(head.status, get.status);
-    QCOMPARE(head.headers.value("content-type"), get.headers.value("content-type"));
-    QCOMPARE(head.headers.value("content-length"), QByteArray::number(get.body.size()));
-    QVERIFY(head.body.isEmpty());
-}
-
-void TestServerHttp::oversizedRequestsAreRefused_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    const QByteArray big(9000, 'a');
-    QTest::newRow("header line") << "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " + big +
-                                        "\r\nConnection: close\r\n\r\n";
-    QTest::newRow("request line")
-        << "GET /?" + big + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-}
-
-void TestServerHttp::oversizedRequestsAreRefused()
-{
-    QFETCH(QByteArray, request);
-    const RawResponse response = rawExchange(m_server->port(), request);
-    QVERIFY2(response.status >= 400 && response.status < 500,
-             qPrintable(QString::number(response.status)));
-    // And the server still answers.
-    QCOMPARE(rawRequest(m_server->port(), "/").status, 200);
+    const QByteArray picture = pathOf(pickAndRead(port, "Abstract").value(1));
+    for (const QByteArray& target : {QByteArray("/"), picture, QByteArray("/nothing")}) {
+        const RawResponse get = rawRequest(port, target);
+        const RawResponse head = rawRequest(port, target, "HEAD");
+        QCOMPARE(head.status, get.status);
+        QCOMPARE(head.headers.value("content-type"), get.headers.value("content-type"));
+        QCOMPARE(head.headers.value("content-length"), QByteArray::number(get.body.size()));
+        QVERIFY(head.body.isEmpty());
+    }
 }
 
 void TestServerHttp::fiftyKeepAliveClientsDoNotStarveAnother()

@@ -35,11 +35,9 @@ class TestServerLibrary : public QObject
 private slots:
     void scanTakesPicturesOfCategoryFolders();
     void scanSkipsWhatPointsOutside();
-    void scanOfMissingFolderIsEmpty();
     void idsSurviveLibraryChanges();
     void candidatesMatchTheCategoryExactly();
-    void storeRescansWhenFoldersChange();
-    void storeKeepsItsSnapshotBetweenChecks();
+    void storeRescans();
 };
 
 void TestServerLibrary::scanTakesPicturesOfCategoryFolders()
@@ -59,12 +57,10 @@ void TestServerLibrary::scanTakesPicturesOfCategoryFolders()
     QCOMPARE(library.categories(), QStringList({"Abstract", "Patterns"}));
     const server::Picture* jpeg = library.find(idsByPath(library).value("Abstract/b.JPEG"));
     QVERIFY(jpeg);
-    QCOMPARE(jpeg->suffix, "jpg");
     QCOMPARE(jpeg->mimeType(), "image/jpeg");
-    QCOMPARE(jpeg->title(), "b");
     QCOMPARE(jpeg->fileName(), QString::number(jpeg->id) + ".jpg");
-    const server::Picture* png = library.find(idsByPath(library).value("Patterns/c.png"));
-    QCOMPARE(png->mimeType(), "image/png");
+    QCOMPARE(library.find(idsByPath(library).value("Patterns/c.png"))->mimeType(), "image/png");
+    QVERIFY(Library::scan(dir.path() + "/nowhere").pictures().isEmpty());
 }
 
 void TestServerLibrary::scanSkipsWhatPointsOutside()
@@ -83,12 +79,6 @@ void TestServerLibrary::scanSkipsWhatPointsOutside()
     const QString root = QFileInfo(dir.path()).canonicalFilePath();
     for (const server::Picture& picture : library.pictures())
         QVERIFY2(picture.absolutePath.startsWith(root + '/'), qPrintable(picture.absolutePath));
-}
-
-void TestServerLibrary::scanOfMissingFolderIsEmpty()
-{
-    TestLibrary dir;
-    QVERIFY(Library::scan(dir.path() + "/nowhere").pictures().isEmpty());
 }
 
 void TestServerLibrary::idsSurviveLibraryChanges()
@@ -127,33 +117,23 @@ void TestServerLibrary::candidatesMatchTheCategoryExactly()
     QCOMPARE(library.candidates({}).size(), 5);
 }
 
-void TestServerLibrary::storeRescansWhenFoldersChange()
+void TestServerLibrary::storeRescans()
 {
     TestLibrary dir;
     dir.addPictures("Abstract", 2);
-    LibraryStore store(dir.path(), std::chrono::milliseconds(0));
-    QCOMPARE(store.library()->pictures().size(), 2);
+    LibraryStore eager(dir.path(), std::chrono::milliseconds(0));
+    LibraryStore lazy(dir.path(), std::chrono::hours(1));
+    const auto first = lazy.library();
+    QCOMPARE(eager.library()->pictures().size(), 2);
 
     dir.addPictures("Patterns", 1);
-    dir.touchFolders();
-    QCOMPARE(store.library()->categories(), QStringList({"Abstract", "Patterns"}));
-
     QVERIFY(QFile::remove(dir.path() + "/Abstract/p0.jpg"));
     dir.touchFolders();
-    QCOMPARE(paths(*store.library()), QStringList({"Abstract/p1.jpg", "Patterns/p0.jpg"}));
-}
-
-void TestServerLibrary::storeKeepsItsSnapshotBetweenChecks()
-{
-    TestLibrary dir;
-    dir.addPictures("Abstract", 2);
-    LibraryStore store(dir.path(), std::chrono::hours(1));
-    const auto first = store.library();
-    dir.addPictures("Abstract", 3, "more");
-    dir.touchFolders();
-    QCOMPARE(store.library(), first);
-    store.rescan();
-    QCOMPARE(store.library()->pictures().size(), 5);
+    QCOMPARE(paths(*eager.library()), QStringList({"Abstract/p1.jpg", "Patterns/p0.jpg"}));
+    // Between checks the snapshot stays, until a rescan is asked for.
+    QCOMPARE(lazy.library(), first);
+    lazy.rescan();
+    QCOMPARE(paths(*lazy.library()), paths(*eager.library()));
     QCOMPARE(first->pictures().size(), 2);
 }
 

@@ -28,20 +28,6 @@ qint64 bodySize(const FaultServer::Answer& answer)
     return 0;
 }
 
-QByteArray reasonPhrase(int status)
-{
-    switch (status / 100) {
-    case 2:
-        return "OK";
-    case 3:
-        return "Moved";
-    case 4:
-        return "Client Error";
-    default:
-        return "Server Error";
-    }
-}
-
 // SO_LINGER with a zero timeout makes the close send a reset instead of a FIN.
 void reset(QTcpSocket* socket)
 {
@@ -183,16 +169,14 @@ void FaultServer::readRequest(const std::shared_ptr<Exchange>& exchange)
 void FaultServer::sendHead(const std::shared_ptr<Exchange>& exchange)
 {
     const Answer& answer = exchange->answer;
-    if (answer.resetAtOnce)
-        return reset(exchange->socket);
     if (!answer.bodyFile.isEmpty() && answer.body.isEmpty() && answer.generatedSize < 0) {
         exchange->file = std::make_unique<QFile>(answer.bodyFile);
         if (!exchange->file->open(QIODevice::ReadOnly))
             qFatal("FaultServer: cannot read %s", qPrintable(answer.bodyFile));
     }
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
-                      reasonPhrase(answer.status) + "\r\nContent-Type: " + answer.contentType +
-                      "\r\n";
+    // Clients go by the code; the reason phrase is free text.
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) +
+                      " Answer\r\nContent-Type: " + answer.contentType + "\r\n";
     if (answer.sendLength) {
         const qint64 length = answer.claimedLength >= 0 ? answer.claimedLength : exchange->size;
         head += "Content-Length: " + QByteArray::number(length) + "\r\n";

@@ -42,7 +42,6 @@ public:
         std::chrono::milliseconds pieceDelay{0}; // ... one every pieceDelay
         qint64 stopAfter = -1; // body bytes sent before `ending`; -1: the whole body
         Ending ending = Ending::Close;
-        bool resetAtOnce = false; // reset the connection instead of answering
     };
 
     struct Request
