@@ -34,7 +34,8 @@ bool writeDetailedJpeg(const QString& path, QSize size, int quality)
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return false;
-    const Wave x1(w, 0.0019), y1(h, 0.0023), x2(w, 0.037), y2(h, 0.029), x3(w, 0.0071), y3(h, 0.0053);
+    const Wave x1(w, 0.0019), y1(h, 0.0023), x2(w, 0.037), y2(h, 0.029), x3(w, 0.0071),
+        y3(h, 0.0053);
     quint32 grain = 0x9e3779b9u;
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -49,7 +50,8 @@ bool writeDetailedJpeg(const QString& path, QSize size, int quality)
             grain ^= grain << 5;
             // Sensor-like grain, partly shared by the channels and partly not.
             const float noise = float(int(grain & 63u) - 32);
-            const float r = float(int((grain >> 8) & 15u) - 8), b = float(int((grain >> 16) & 15u) - 8);
+            const float r = float(int((grain >> 8) & 15u) - 8),
+                        b = float(int((grain >> 16) & 15u) - 8);
             line[x] = qRgb(clampByte(120 + 80 * broad + 25 * fine + noise + r),
                            clampByte(110 + 70 * mid + 30 * fine + noise * 0.8f),
                            clampByte(100 + 60 * broad * mid + 40 * fine + noise + b));
@@ -60,8 +62,10 @@ bool writeDetailedJpeg(const QString& path, QSize size, int quality)
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     for (int n = 0; n < 600; ++n) {
-        const QColor colour(random.bounded(256), random.bounded(256), random.bounded(256), 90 + random.bounded(120));
-        const QRectF box(random.bounded(w), random.bounded(h), 10 + random.bounded(w / 6), 10 + random.bounded(h / 6));
+        const QColor colour(random.bounded(256), random.bounded(256), random.bounded(256),
+                            90 + random.bounded(120));
+        const QRectF box(random.bounded(w), random.bounded(h), 10 + random.bounded(w / 6),
+                         10 + random.bounded(h / 6));
         painter.setPen(QPen(colour.darker(160), 1 + random.bounded(6)));
         painter.setBrush(colour);
         if (n % 3 == 0)

@@ -14,8 +14,8 @@
 #include <xcb/xcb.h>
 
 #include <poll.h>
-#include <sys/prctl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,7 +53,8 @@ struct Options
 
 [[noreturn]] void usage()
 {
-    std::fputs("usage: artcal-bench-mapwait [--timeout-ms N] [--settle-ms N] [--hold-ms N] -- PROGRAM [ARGS...]\n",
+    std::fputs("usage: artcal-bench-mapwait [--timeout-ms N] [--settle-ms N] [--hold-ms N] -- "
+               "PROGRAM [ARGS...]\n",
                stderr);
     std::exit(2);
 }
@@ -86,16 +87,16 @@ Options parse(int argc, char* argv[])
 xcb_atom_t internAtom(xcb_connection_t* c, const char* name)
 {
     const auto cookie = xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(xcb_intern_atom_reply(c, cookie, nullptr),
-                                                                        &std::free);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 long windowPid(xcb_connection_t* c, xcb_window_t window, xcb_atom_t pidAtom)
 {
     const auto cookie = xcb_get_property(c, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1);
-    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(xcb_get_property_reply(c, cookie, nullptr),
-                                                                         &std::free);
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(c, cookie, nullptr), &std::free);
     if (!reply || xcb_get_property_value_length(reply.get()) != 4)
         return -1;
     return long(*static_cast<const uint32_t*>(xcb_get_property_value(reply.get())));
@@ -194,7 +195,8 @@ int main(int argc, char* argv[])
     endChild(child);
     xcb_disconnect(c);
     if (!alive) {
-        std::fprintf(stderr, "artcal-bench-mapwait: %s ended before the measurement did\n", options.command[0]);
+        std::fprintf(stderr, "artcal-bench-mapwait: %s ended before the measurement did\n",
+                     options.command[0]);
         return 1;
     }
     std::printf("%s\n", line.c_str());

@@ -63,8 +63,8 @@ int report(double ms, const Peak& peak, const QString& extra = {})
 {
     if (!peak.reset)
         return fail(QStringLiteral("the kernel refused to restart the peak memory count"));
-    std::printf("ms=%.1f peak_growth_kib=%ld rss_before_kib=%ld%s\n", ms, peak.growth(), peak.before,
-                qPrintable(extra));
+    std::printf("ms=%.1f peak_growth_kib=%ld rss_before_kib=%ld%s\n", ms, peak.growth(),
+                peak.before, qPrintable(extra));
     return 0;
 }
 
@@ -78,7 +78,8 @@ int load(const QString& path)
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (image.isNull())
         return fail(QStringLiteral("cannot load %1").arg(path));
-    return report(ms, peak, QStringLiteral(" width=%1 height=%2").arg(image.width()).arg(image.height()));
+    return report(ms, peak,
+                  QStringLiteral(" width=%1 height=%2").arg(image.width()).arg(image.height()));
 }
 
 int decode(const QString& path)
@@ -92,7 +93,8 @@ int decode(const QString& path)
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (image.isNull())
         return fail(QStringLiteral("cannot decode %1").arg(path));
-    return report(ms, peak, QStringLiteral(" width=%1 height=%2").arg(image.width()).arg(image.height()));
+    return report(ms, peak,
+                  QStringLiteral(" width=%1 height=%2").arg(image.width()).arg(image.height()));
 }
 
 // Runs the event loop until `done` holds, checking every millisecond; false on timeout.
@@ -115,7 +117,8 @@ int install(const QString& dataDir, const QString& server, const QString& catego
     Form1 form({dataDir, server});
     const int index = form.Combo2->findText(category);
     if (index < 2)
-        return fail(QStringLiteral("Categories.dat in %1 does not offer %2").arg(dataDir, category));
+        return fail(
+            QStringLiteral("Categories.dat in %1 does not offer %2").arg(dataDir, category));
     form.Combo2->setCurrentIndex(index);
     form.Combo1->setCurrentIndex(form.Combo1->count() - 1); // manual: no timed refresh meanwhile
     form.RearmTimer2();
@@ -137,7 +140,10 @@ int install(const QString& dataDir, const QString& server, const QString& catego
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (!installed)
         return fail(QStringLiteral("no picture was installed from %1").arg(server));
-    return report(ms, peak, QStringLiteral(" shown=%1x%2").arg(form.Image1->picture().width()).arg(form.Image1->picture().height()));
+    return report(ms, peak,
+                  QStringLiteral(" shown=%1x%2")
+                      .arg(form.Image1->picture().width())
+                      .arg(form.Image1->picture().height()));
 }
 
 int download(const QString& dataDir, const QString& server, const QString& url, const QString& out)
@@ -167,19 +173,27 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("State folder."), QStringLiteral("dir"));
-    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("Picture server."), QStringLiteral("url"));
-    const QCommandLineOption category(QStringLiteral("category"), QStringLiteral("Category."), QStringLiteral("name"));
-    const QCommandLineOption url(QStringLiteral("url"), QStringLiteral("File to download."), QStringLiteral("url"));
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Where to download it."), QStringLiteral("file"));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("State folder."),
+                                     QStringLiteral("dir"));
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("Picture server."),
+                                    QStringLiteral("url"));
+    const QCommandLineOption category(QStringLiteral("category"), QStringLiteral("Category."),
+                                      QStringLiteral("name"));
+    const QCommandLineOption url(QStringLiteral("url"), QStringLiteral("File to download."),
+                                 QStringLiteral("url"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Where to download it."),
+                                 QStringLiteral("file"));
     parser.addOptions({dataDir, server, category, url, out});
-    parser.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("make-jpeg, load, decode, install or download"));
+    parser.addPositionalArgument(QStringLiteral("mode"),
+                                 QStringLiteral("make-jpeg, load, decode, install or download"));
     parser.process(app);
     const QStringList args = parser.positionalArguments();
     const QString mode = args.value(0);
 
     if (mode == u"make-jpeg" && args.size() == 2)
-        return writeDetailedJpeg(args[1], {6000, 4000}, 95) ? 0 : fail(QStringLiteral("cannot write ") + args[1]);
+        return writeDetailedJpeg(args[1], {6000, 4000}, 95)
+                   ? 0
+                   : fail(QStringLiteral("cannot write ") + args[1]);
     if (mode == u"load" && args.size() == 2)
         return load(args[1]);
     if (mode == u"decode" && args.size() == 2)
@@ -187,6 +201,7 @@ int main(int argc, char* argv[])
     if (mode == u"install")
         return install(parser.value(dataDir), parser.value(server), parser.value(category));
     if (mode == u"download")
-        return download(parser.value(dataDir), parser.value(server), parser.value(url), parser.value(out));
+        return download(parser.value(dataDir), parser.value(server), parser.value(url),
+                        parser.value(out));
     parser.showHelp(2);
 }
