@@ -26,10 +26,13 @@ int main(int argc, char* argv[])
     QSaveFile file(args.at(2));
     QImageWriter writer(&file, icon ? "png" : "jpg");
     writer.setQuality(90);
-    const QImage art = icon ? SkinArt::icon(256) : SkinArt::placeholder();
+    // The placeholder at twice the size it is shown at: sharp on high-density screens,
+    // and small enough to decode at once when the widget starts.
+    const QImage art = icon ? SkinArt::icon(256) : SkinArt::placeholder(QSize(376, 288));
     const bool written = file.open(QIODevice::WriteOnly) && writer.write(art) && file.commit();
     if (!written) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
         err << "artcal-paint-art: cannot write " << args.at(2) << ": " << reason << '\n';
         return 1;
     }

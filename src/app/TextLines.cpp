@@ -1,26 +1,29 @@
 #include "app/TextLines.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace TextLines {
 
 QStringList split(const QByteArray& bytes)
 {
+    // Decoded as a whole, so that only a byte order mark at the very start is dropped.
+    const QString text = QString::fromUtf8(bytes);
     QStringList lines;
     qsizetype start = 0;
-    const qsizetype n = bytes.size();
+    const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n')
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
             continue;
-        lines << QString::fromUtf8(bytes.constData() + start, i - start);
-        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
     if (start < n)
-        lines << QString::fromUtf8(bytes.constData() + start, n - start);
+        lines << text.mid(start);
     return lines;
 }
 
@@ -37,9 +40,10 @@ QString trimSpaces(QStringView text)
 std::optional<QStringList> read(const QString& path, qint64 maxBytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxBytes)
+    // Only plain files: a device or a pipe in place of a state file is no state.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > maxBytes)
         return std::nullopt;
-    const QByteArray bytes = file.read(maxBytes + 1);
+    const QByteArray bytes = file.read(file.size() + 1);
     if (bytes.size() > maxBytes || file.error() != QFileDevice::NoError)
         return std::nullopt;
     return split(bytes);

@@ -33,6 +33,8 @@ private slots:
         QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\n\nb\r\n") << QStringList{"a", "", "", "b"};
         QTest::newRow("cr cr lf is two ends") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"};
         QTest::newRow("utf-8") << QByteArray("Lumi\xc3\xa8re\r\n") << QStringList{QString::fromUtf8("Lumière")};
+        QTest::newRow("byte order mark only at the start")
+            << QByteArray("\xef\xbb\xbf" "a\r\n\xef\xbb\xbf" "b") << QStringList{"a", QString(QChar(0xfeff)) + "b"};
     }
     void splitLines()
     {
