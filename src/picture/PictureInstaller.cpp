@@ -8,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QLoggingCategory>
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcInstall, "artcal.picture")
 
@@ -78,13 +80,35 @@ void PictureInstaller::installRecord(const PictureRecord& record)
 
 void PictureInstaller::downloaded(const PictureRecord& record, const QString& partPath, bool ok)
 {
-    ok = ok && putInPlace(record, partPath);
-    if (!partPath.isEmpty())
+    if (!ok) {
         QFile::remove(partPath);
-    if (ok) {
-        finish(Outcome::Installed);
+        notInstalled(record);
         return;
     }
+    // Decoding a big picture takes a while: it runs on a worker thread while the
+    // window stays responsive. The file goes with the install if that is superseded.
+    const auto part =
+        std::shared_ptr<const QString>(new QString(partPath), [](const QString* path) {
+            QFile::remove(*path);
+            delete path;
+        });
+    auto* decoding = new QFutureWatcher<QImage>(m_install);
+    connect(decoding, &QFutureWatcherBase::finished, this, [this, decoding, record, part] {
+        decoding->deleteLater();
+        if (!isCurrent(decoding->parent()))
+            return;
+        const QImage picture = decoding->result();
+        if (!picture.isNull() && putInPlace(record, *part, picture))
+            finish(Outcome::Installed);
+        else
+            notInstalled(record);
+    });
+    decoding->setFuture(PictureLoader::loadInBackground(partPath, m_form.Image1->size() *
+                                                                      m_form.devicePixelRatioF()));
+}
+
+void PictureInstaller::notInstalled(const PictureRecord& record)
+{
     qCWarning(lcInstall) << "no picture installed from" << record.pictureUrl;
     if (!m_form.DownloadRetried) {
         // One retry per run, and it fetches anew whatever the interval.
@@ -96,13 +120,13 @@ void PictureInstaller::downloaded(const PictureRecord& record, const QString& pa
     finish(Outcome::NotInstalled);
 }
 
-bool PictureInstaller::putInPlace(const PictureRecord& record, const QString& partPath)
+bool PictureInstaller::putInPlace(const PictureRecord& record, const QString& partPath,
+                                  const QImage& picture)
 {
-    const QImage picture =
-        PictureLoader::load(partPath, m_form.Image1->size() * m_form.devicePixelRatioF());
-    if (picture.isNull())
-        return false;
     const QString imagePath = m_form.statePath(QStringLiteral("image.jpg"));
+    // Readable like every other state file, not private like a temporary one.
+    QFile::setPermissions(partPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::ReadOther);
     if (std::rename(QFile::encodeName(partPath).constData(),
                     QFile::encodeName(imagePath).constData()) != 0) {
         qCWarning(lcInstall) << "cannot replace" << imagePath << ":" << qt_error_string();
@@ -127,6 +151,7 @@ void PictureInstaller::finish(Outcome outcome)
     m_form.RearmTimer2();
     m_form.Downloading->hide();
     m_form.Label6->setEnabled(true);
+    emit ended();
 }
 
 void PictureInstaller::DownloadToString(const QString& strURL,

@@ -14,10 +14,10 @@ class Http;
 }
 
 // Installs a picture: fetches its record (or takes one handed over), downloads the
-// picture beside "image.jpg", and only once it arrived whole and decodes, puts it in
-// place, shows it and stores its record. Every install, installed or not, ends by
-// re-arming the refresh timer and clearing the busy label. Nothing here blocks: each
-// step continues when its transfer ends, and a newer install supersedes a running one.
+// picture beside "image.jpg", and only once it arrived whole and decodes (on a worker
+// thread), puts it in place, shows it and stores its record. Every install, installed or not, ends
+// by re-arming the refresh timer and clearing the busy label. Nothing here blocks: each step
+// continues when its transfer ends, and a newer install supersedes a running one.
 class PictureInstaller : public QObject
 {
     Q_OBJECT
@@ -38,12 +38,20 @@ public:
     void DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
                       std::function<void(bool)> done);
 
+    // Ends a refresh that installs nothing, as a failed install ends: the cycle goes on.
+    void endWithoutPicture() { finish(Outcome::NotInstalled); }
+
+signals:
+    // A refresh has ended, with a new picture or without.
+    void ended();
+
 private:
     enum class Outcome { Installed, NotInstalled };
 
     void installRecord(const PictureRecord& record);
     void downloaded(const PictureRecord& record, const QString& partPath, bool ok);
-    bool putInPlace(const PictureRecord& record, const QString& partPath);
+    void notInstalled(const PictureRecord& record);
+    bool putInPlace(const PictureRecord& record, const QString& partPath, const QImage& picture);
     void finish(Outcome outcome);
     // Whether the install that `install` stands for is still the current one.
     bool isCurrent(const QObject* install) const { return install && install == m_install; }

@@ -2,6 +2,10 @@
 
 #include <QImageReader>
 #include <QLoggingCategory>
+#include <QPromise>
+#include <QThreadPool>
+
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcLoader, "artcal.picture")
 
@@ -19,6 +23,17 @@ QImage load(const QString& path, const QSize& shownSize)
     if (image.isNull())
         qCWarning(lcLoader) << "cannot decode" << path << ":" << reader.errorString();
     return image;
+}
+
+QFuture<QImage> loadInBackground(const QString& path, const QSize& shownSize)
+{
+    const auto promise = std::make_shared<QPromise<QImage>>();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, path, shownSize] {
+        promise->addResult(load(path, shownSize));
+        promise->finish();
+    });
+    return promise->future();
 }
 
 } // namespace PictureLoader

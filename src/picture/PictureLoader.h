@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFuture>
 #include <QImage>
 #include <QString>
 
@@ -9,5 +10,8 @@ namespace PictureLoader {
 // decoded straight to that size, never at full resolution; a file the loader rejects
 // gives a null image.
 QImage load(const QString& path, const QSize& shownSize);
+
+// The same, on a thread of the global pool.
+QFuture<QImage> loadInBackground(const QString& path, const QSize& shownSize);
 
 } // namespace PictureLoader

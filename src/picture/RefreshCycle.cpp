@@ -59,7 +59,7 @@ void RefreshCycle::refreshFromGallery()
     const QStringList files = GalleryFolder::files(folder);
     if (files.isEmpty()) {
         qCInfo(lcCycle) << "My Gallery is empty; nothing to show";
-        endWithoutInstall();
+        m_installer.endWithoutPicture();
         return;
     }
     const QString name = files[int(m_form.Random.bounded(quint32(files.size())))];
@@ -87,12 +87,5 @@ void RefreshCycle::WB1_NavigateFailed(const QUrl& requested)
     if (requested.toEncoded() != expectedAddress().toEncoded())
         return;
     qCWarning(lcCycle) << "the picture server did not answer" << requested.toString();
-    endWithoutInstall();
-}
-
-void RefreshCycle::endWithoutInstall()
-{
-    m_form.Downloading->hide();
-    m_form.Label6->setEnabled(true);
-    m_form.RearmTimer2();
+    m_installer.endWithoutPicture();
 }

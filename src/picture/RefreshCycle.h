@@ -28,8 +28,6 @@ private:
     void WB1_NavigateFailed(const QUrl& requested);
     // The address the pending random-pick request was sent to.
     QUrl expectedAddress() const;
-    // Ends a refresh that installs nothing, so that the cycle goes on.
-    void endWithoutInstall();
 
     Form1& m_form;
     PictureInstaller& m_installer;

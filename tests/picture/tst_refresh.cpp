@@ -5,8 +5,10 @@
 #include "ServerThread.h"
 #include "TestLibrary.h"
 #include "app/TextLines.h"
+#include "picture/PictureInstaller.h"
 #include "picture/RefreshCycle.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 class TestRefresh : public QObject
@@ -24,9 +26,17 @@ class TestRefresh : public QObject
         f.write("Categories.dat", "Abstract\r\n  Light & Shadow \r\nC++\r\n");
         return f.start(base());
     }
-    static void waitForTheInstall(Form1& form)
+    // Runs `start` and waits until the refresh it started has ended.
+    template <typename Start>
+    static void refresh(Form1& form, Start start)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(!form.Downloading->isVisibleTo(&form) && form.Label6->isEnabled(), 10000);
+        QSignalSpy ended(&form.installer(), &PictureInstaller::ended);
+        start();
+        QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
+    }
+    static void refreshNow(Form1& form)
+    {
+        refresh(form, [&] { form.settingsPanel().Label6_Click(); });
     }
     static QStringList record(const FormFixture& f) { return *TextLines::read(f.path("image.jpg.dat")); }
 
@@ -49,9 +59,10 @@ private slots:
         Form1& form = start(f, " 0 \r\n 0 \r\n");
         QVERIFY(form.DefaultPictureShown);
         QCOMPARE(form.Timer2->tag(), QString("0"));
-        form.Timer2_Timer();
-        QVERIFY(!form.Timer2->isActive());
-        waitForTheInstall(form);
+        refresh(form, [&] {
+            form.Timer2_Timer();
+            QVERIFY(!form.Timer2->isActive());
+        });
         QVERIFY(!form.DefaultPictureShown);
         QVERIFY(!form.Picture2->isVisibleTo(&form));
         const QStringList first = record(f);
@@ -65,9 +76,10 @@ private slots:
             form.Timer2_Timer();
         QCOMPARE(form.Timer2->tag(), QString("1"));
         QVERIFY(!form.Downloading->isVisible());
-        form.Timer2_Timer();
-        QVERIFY(form.Downloading->isVisibleTo(&form));
-        waitForTheInstall(form);
+        refresh(form, [&] {
+            form.Timer2_Timer();
+            QVERIFY(form.Downloading->isVisibleTo(&form));
+        });
         QCOMPARE(form.Timer2->tag(), QString("60"));
     }
 
@@ -85,8 +97,7 @@ private slots:
         FormFixture f;
         Form1& form = start(f, QString(" 1 \r\n %1 \r\n").arg(index).toUtf8());
         for (int i = 0; i < 3; ++i) {
-            form.settingsPanel().Label6_Click();
-            waitForTheInstall(form);
+            refreshNow(form);
             QCOMPARE(record(f).value(3), category);
         }
         QCOMPARE(form.CategoryQuery, QString());
@@ -98,8 +109,7 @@ private slots:
         Form1& form = start(f, " 1 \r\n 1 \r\n");
         // Take one picture from the server, and keep its record as the only gallery file.
         form.Combo2->setCurrentIndex(0);
-        form.settingsPanel().Label6_Click();
-        waitForTheInstall(form);
+        refreshNow(form);
         const QStringList saved = record(f);
         QVERIFY(TextLines::write(f.path("MyGallery/" + saved[1].section('/', -1) + ".data"), saved));
         f.write("MyGallery/.hidden.data", "x\r\nhttp://127.0.0.1:1/x.jpg\r\n");
@@ -107,8 +117,7 @@ private slots:
         QFile::remove(f.path("image.jpg"));
         form.Combo2->setCurrentIndex(1);
         for (int i = 0; i < 2; ++i) {
-            form.settingsPanel().Label6_Click();
-            waitForTheInstall(form);
+            refreshNow(form);
             QCOMPARE(record(f), saved);
             QVERIFY(QFile::exists(f.path("image.jpg")));
         }
@@ -142,13 +151,11 @@ private slots:
         Form1& form = start(f, " 4 \r\n 0 \r\n");
         QVERIFY(form.Timer2->isActive());
         QCOMPARE(form.Timer2->tag(), QString("0"));
-        form.Timer2_Timer(); // the first tick after start fetches once
-        waitForTheInstall(form);
+        refresh(form, [&] { form.Timer2_Timer(); }); // the first tick after start fetches once
         QVERIFY(!form.Timer2->isActive());
         QCOMPARE(form.Timer2->tag(), QString("0"));
         const QStringList first = record(f);
-        form.settingsPanel().Label6_Click();
-        waitForTheInstall(form);
+        refreshNow(form);
         QVERIFY(!form.Timer2->isActive());
         QVERIFY(QFile::exists(f.path("image.jpg.dat")));
         QCOMPARE(record(f).size(), first.size());
@@ -160,8 +167,7 @@ private slots:
         Form1& form = start(f, " 1 \r\n 0 \r\n");
         emit form.Image1->clicked(); // no record yet: nothing opens
         QCOMPARE(f.opened, QList<QUrl>());
-        form.settingsPanel().Label6_Click();
-        waitForTheInstall(form);
+        refreshNow(form);
         emit form.Image1->clicked();
         emit form.Image1->clicked();
         const QUrl page(record(f)[0]);
