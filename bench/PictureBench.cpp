@@ -128,15 +128,11 @@ int install(const QString& dataDir, const QString& server, const QString& catego
     peak.start();
     QElapsedTimer clock;
     clock.start();
+    bool ended = false;
+    QObject::connect(&form.installer(), &PictureInstaller::ended, &form, [&] { ended = true; });
     form.settingsPanel().Label6_Click();
-    bool installed = false;
-    runUntil([&] {
-        // The install's last step hides the busy label and enables the refresh button.
-        if (!form.Downloading->isHidden() || !form.Label6->isEnabled())
-            return false;
-        installed = form.Image1->picture().cacheKey() != shown;
-        return true;
-    });
+    runUntil([&] { return ended; });
+    const bool installed = form.Image1->picture().cacheKey() != shown;
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (!installed)
         return fail(QStringLiteral("no picture was installed from %1").arg(server));
