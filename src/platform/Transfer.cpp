@@ -1,5 +1,6 @@
 #include "platform/Transfer.h"
 
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -67,7 +68,9 @@ void Transfer::start(QNetworkAccessManager& manager, const QNetworkRequest& requ
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
             return settle(
                 QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString()));
-        m_ownsFile = true;
+        // Only a plain file is ours to remove after a failure, never a device such as
+        // /dev/null that a caller may write to.
+        m_ownsFile = QFileInfo(m_file.fileName()).isFile();
     }
     m_reply = manager.get(request);
     m_reply->setReadBufferSize(readBufferSize);
