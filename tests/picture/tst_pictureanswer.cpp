@@ -93,28 +93,6 @@ private slots:
         QFETCH(QString, after);
         QCOMPARE(Countdown::afterTick(before), after);
     }
-
-    void arming_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("arming");
-        QTest::addColumn<QString>("ticks");
-        QTest::newRow("5 Minute") << 0 << int(Countdown::Arming::Timed) << "60";
-        QTest::newRow("15 Minutes") << 1 << int(Countdown::Arming::Timed) << "180";
-        QTest::newRow("30 Minutes") << 2 << int(Countdown::Arming::Timed) << "360";
-        QTest::newRow("1 Hour") << 3 << int(Countdown::Arming::Timed) << "720";
-        QTest::newRow("Manual Update") << 4 << int(Countdown::Arming::Manual) << "";
-        QTest::newRow("no selection") << -1 << int(Countdown::Arming::Unchanged) << "";
-    }
-    void arming()
-    {
-        QFETCH(int, index);
-        QFETCH(int, arming);
-        QFETCH(QString, ticks);
-        const Countdown::Arm arm = Countdown::forInterval(index, 5, {"5", "15", "30", "60"});
-        QCOMPARE(int(arm.arming), arming);
-        QCOMPARE(arm.ticks, ticks);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestPictureAnswer)
