@@ -1,34 +1,31 @@
 #pragma once
 
-#include "app/HotSpot.h"
-#include "app/ImageBox.h"
-#include "app/LineControl.h"
-#include "app/PictureBox.h"
-#include "app/ProgressLabel.h"
-#include "app/SkinLabel.h"
-#include "app/TagTimer.h"
+#include "calendar/Calendar.h"
+#include "controls/HotSpot.h"
+#include "controls/ImageBox.h"
+#include "controls/LineControl.h"
+#include "controls/PictureBox.h"
+#include "controls/ProgressLabel.h"
+#include "controls/SkinLabel.h"
+#include "gallery/MyGallery.h"
+#include "hover/HoverTracker.h"
+#include "picture/PictureCycle.h"
+#include "picture/PictureView.h"
+#include "platform/Http.h"
+#include "platform/TagTimer.h"
+#include "settings/SettingsPanel.h"
 
 #include <QComboBox>
-#include <QRandomGenerator>
 #include <QWidget>
 
 #include <memory>
 
-class Calendar;
-class HoverTracker;
-class MyGallery;
-class SettingsPanel;
-class PictureInstaller;
-class RefreshCycle;
 class SkinImages;
-namespace platform {
-class Http;
-}
 
-// The widget's one window: a frameless skin with the controls laid over it. Controls
-// and form-level state keep the names the handlers use; the handlers themselves live
-// in the subsystem classes that Form1 owns.
-class Form1 : public QWidget
+// The widget's one window: a frameless skin with the controls laid over it. It creates
+// the controls and hands each feature the ones it works with; the picture cycle sees
+// the window only as its PictureView.
+class Form1 : public QWidget, private PictureView
 {
     Q_OBJECT
 public:
@@ -41,36 +38,20 @@ public:
     explicit Form1(const Options& options, QWidget* parent = nullptr);
     ~Form1() override;
 
-    QString statePath(const QString& name) const { return m_options.stateDir + u'/' + name; }
-    const QString& serverBase() const { return m_options.serverBase; }
-
     void Form_Load();
     void Timer1_Timer();
     void Timer2_Timer();
-    // Re-arms the refresh timer from the interval choice, as start-up and every
-    // install do.
-    void RearmTimer2();
-
-    // Form-level state, none of it persisted.
-    bool DefaultPictureShown = false;
-    bool DownloadRetried = false;
-    bool MonthBrowsing = false;
-    int ShownMonth = 1;
-    int ShownYear = 2000;
-    QString CategoryQuery;
-    QRandomGenerator Random;
+    void Label6_Click();
+    void Image1_Click();
 
     // Controls, topmost first within each container.
     PictureBox* Picture2;
     SkinLabel* Label10;
     PictureBox* Settings;
-    QStringList List1 = {QStringLiteral("5"), QStringLiteral("15"), QStringLiteral("30"),
-                         QStringLiteral("60")};
     QComboBox* Combo2;
     QComboBox* Combo1;
     HotSpot* Label1;
     PictureBox* Picture1;
-    QList<SkinLabel*> Days; // element 0 is the hidden template
     ImageBox* DaysChooseImg;
     HotSpot* Label2;
     ProgressLabel* Downloading;
@@ -92,13 +73,11 @@ public:
     SkinLabel* LabelMnthShade;
 
     TagTimer* CursorEvents;
-    TagTimer* Timer2;
     TagTimer* Timer1;
 
     Calendar& calendar() { return *m_calendar; }
-    PictureInstaller& installer() { return *m_installer; }
-    RefreshCycle& refreshCycle() { return *m_refreshCycle; }
-    platform::Http& http() { return *m_http; }
+    PictureCycle& cycle() { return *m_cycle; }
+    platform::Http& http() { return m_http; }
     SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     MyGallery& myGallery() { return *m_myGallery; }
     HoverTracker& hoverTracker() { return *m_hoverTracker; }
@@ -109,16 +88,23 @@ protected:
 
 private:
     void createControls();
-    void connectHandlers();
-    void showStoredPicture();
+    void createFeatures();
     void LabelExit_Click();
+
+    // PictureView
+    Choices choices() const override;
+    QSize pictureSize() const override;
+    void showBusy(bool busy) override;
+    void showProgress(qreal fraction) override;
+    void showPicture(const QImage& picture, const std::optional<PictureRecord>& record) override;
+    void setBadge(Badge badge) override;
+    void enableRefresh(bool enabled) override;
 
     Options m_options;
     std::unique_ptr<SkinImages> m_skin;
-    std::unique_ptr<platform::Http> m_http; // outlives the users of its transfers
+    platform::Http m_http; // outlives the users of its transfers
     std::unique_ptr<Calendar> m_calendar;
-    std::unique_ptr<PictureInstaller> m_installer;
-    std::unique_ptr<RefreshCycle> m_refreshCycle;
+    std::unique_ptr<PictureCycle> m_cycle;
     std::unique_ptr<SettingsPanel> m_settingsPanel;
     std::unique_ptr<MyGallery> m_myGallery;
     std::unique_ptr<HoverTracker> m_hoverTracker;

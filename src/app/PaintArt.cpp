@@ -3,10 +3,10 @@
 // until the first picture of the day arrives, and the application icon.
 
 #include "app/SkinArt.h"
+#include "state/AtomicFile.h"
 
 #include <QGuiApplication>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QTextStream>
 
 int main(int argc, char* argv[])
@@ -23,17 +23,23 @@ int main(int argc, char* argv[])
         return 2;
     }
     const bool icon = what == u"icon";
-    QSaveFile file(args.at(2));
-    QImageWriter writer(&file, icon ? "png" : "jpg");
-    writer.setQuality(90);
     // The placeholder at twice the size it is shown at: sharp on high-density screens,
     // and small enough to decode at once when the widget starts.
     const QImage art = icon ? SkinArt::icon(256) : SkinArt::placeholder(QSize(376, 288));
-    const bool written = file.open(QIODevice::WriteOnly) && writer.write(art) && file.commit();
+    QString error;
+    const bool written = AtomicFile::write(
+        args.at(2),
+        [&](QIODevice& file) {
+            QImageWriter writer(&file, icon ? "png" : "jpg");
+            writer.setQuality(90);
+            if (writer.write(art))
+                return true;
+            error = writer.errorString();
+            return false;
+        },
+        &error);
     if (!written) {
-        const QString reason =
-            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
-        err << "artcal-paint-art: cannot write " << args.at(2) << ": " << reason << '\n';
+        err << "artcal-paint-art: cannot write " << args.at(2) << ": " << error << '\n';
         return 1;
     }
     return 0;

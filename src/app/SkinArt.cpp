@@ -1,5 +1,7 @@
 #include "app/SkinArt.h"
 
+#include "app/SkinLayout.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -14,19 +16,8 @@ namespace SkinArt {
 
 namespace {
 
-// Fonts that Debian ships stand in for the Windows ones the layout was drawn with:
-// Liberation Sans (and its Narrow cut) for the MS Sans Serif and Tahoma captions,
-// DejaVu Sans for the small Tahoma of the calendar, where the day numbers use it too,
-// and Liberation Serif for Times New Roman. Pixel sizes keep the layout the same at
-// any screen DPI.
-const QString sans = QStringLiteral("Liberation Sans");
-const QString sansNarrow = QStringLiteral("Liberation Sans Narrow");
-const QString smallSans = QStringLiteral("DejaVu Sans");
-const QString serif = QStringLiteral("Liberation Serif");
+using namespace SkinLayout;
 
-// The face is one flat grey: the grey cover labels laid over painted words then
-// look like bare face.
-const QColor face(224, 224, 224);
 const QColor ink(40, 44, 52);
 const QColor rimTop(92, 100, 114);
 const QColor rimBottom(52, 58, 68);
@@ -39,17 +30,7 @@ const QColor buttonBlue(46, 102, 190);
 const QColor buttonRed(200, 58, 48);
 
 // The window shows only this top-left part of the skin bitmap.
-const QRectF visibleSkin(0, 0, 235, 392);
-
-QFont font(const QString& family, int pixelSize, QFont::Weight weight = QFont::Normal,
-           bool italic = false)
-{
-    QFont f(family);
-    f.setPixelSize(pixelSize);
-    f.setWeight(weight);
-    f.setItalic(italic);
-    return f;
-}
+const QRectF visibleSkin(QPointF(0, 0), windowSize);
 
 // Rounded up, less a hair, so that 110.00000001 device pixels stay 110.
 int devicePixels(int logical, qreal dpr)
@@ -318,7 +299,7 @@ void topRow(QPainter& p)
     caption(p, QRectF(14, 12, 40, 16), QStringLiteral("artcal"), font(serif, 14, QFont::Bold, true),
             QColor(44, 86, 160), Qt::white, Qt::AlignLeft | Qt::AlignVCenter);
 
-    // Stays inside the badge box at (57, 12) 116 × 16, which hides it when shown.
+    // Stays inside the badge, which hides it when shown.
     const QPointF plus(66.5, 20);
     roundButton(p, plus, 5.5, QColor(58, 150, 70));
     QPainterPath sign;
@@ -330,18 +311,18 @@ void topRow(QPainter& p)
     caption(p, QRectF(75, 12, 97, 16), QStringLiteral("Add to My Gallery"),
             font(sans, 11, QFont::Bold), ink, Qt::white, Qt::AlignLeft | Qt::AlignVCenter);
 
-    const QPointF close(204, 20);
+    const QPointF close = QRectF(closeButton).center();
     roundButton(p, close, 6.5, buttonRed);
     glyph(p, cross(close, 2.2), 1.5);
 }
 
 void pictureWell(QPainter& p)
 {
-    // A recess around the picture (24, 32) 188 × 144, with a two-pixel mount where the
-    // highlight box is drawn.
-    bevel(p, QRectF(21, 29, 194, 150), QColor(150, 152, 158), QColor(252, 252, 252));
-    p.fillRect(QRectF(22, 30, 192, 148), QColor(92, 98, 110));
-    const QRectF area(24, 32, 188, 144);
+    // A recess around the picture, with a two-pixel mount where the highlight box is
+    // drawn.
+    const QRectF area(SkinLayout::picture);
+    bevel(p, area.adjusted(-3, -3, 3, 3), QColor(150, 152, 158), QColor(252, 252, 252));
+    p.fillRect(area.adjusted(-2, -2, 2, 2), QColor(92, 98, 110));
     QLinearGradient fill(area.topLeft(), area.bottomLeft());
     fill.setColorAt(0, QColor(238, 240, 243));
     fill.setColorAt(1, QColor(222, 225, 230));
@@ -366,23 +347,22 @@ void pictureWell(QPainter& p)
 
 void buttonRow(QPainter& p)
 {
-    caption(p, QRectF(25, 196, 66, 14), QStringLiteral("View Gallery"), font(sans, 11),
-            QColor(30, 72, 150), Qt::white);
+    caption(p, viewGallery, QStringLiteral("View Gallery"), font(sans, 11), QColor(30, 72, 150),
+            Qt::white);
 
-    const QPointF refresh(116.5, 208.5);
+    const QPointF refresh = QRectF(refreshButton).center();
     roundButton(p, refresh, 11, buttonBlue);
     circlingArrows(p, refresh, 5.6);
 
-    // Inside the grey cover at (156, 196) 58 × 15, which hides it most of the time.
-    caption(p, QRectF(156, 196, 58, 15), QStringLiteral("Image Added"),
-            font(sansNarrow, 11, QFont::Bold), QColor(40, 128, 52), Qt::white);
+    // Inside the grey cover, which hides it most of the time.
+    caption(p, imageAdded, QStringLiteral("Image Added"), font(sansNarrow, 11, QFont::Bold),
+            QColor(40, 128, 52), Qt::white);
 }
 
 void calendarBed(QPainter& p)
 {
-    // Under the calendar box at (20, 225) 196 × 132: its frame shows one pixel round it.
-    const QRectF bed(19, 224, 198, 134);
-    bluePanel(p, bed);
+    // Under the calendar box: its frame shows one pixel round it.
+    bluePanel(p, QRectF(SkinLayout::calendar).adjusted(-1, -1, 1, 1));
 }
 
 void bottomRow(QPainter& p)
@@ -395,7 +375,7 @@ void bottomRow(QPainter& p)
     roundButton(p, next, 9, buttonBlue);
     filledGlyph(p, arrowHead(next + QPointF(0.6, 0), 7, 1));
 
-    sunAndCloud(p, QPointF(83.5, 374.5));
+    sunAndCloud(p, QRectF(weatherLink).center());
 
     caption(p, QRectF(104, 364, 90, 20), QStringLiteral("Menu/Settings"),
             font(sans, 11, QFont::Bold), ink, Qt::white, Qt::AlignRight | Qt::AlignVCenter);
@@ -549,7 +529,7 @@ QImage settingsPanel(qreal dpr)
     p.fillRect(QRectF(10, 37, 185, 1), QColor(0, 10, 40, 110));
     p.fillRect(QRectF(10, 38, 185, 1), QColor(255, 255, 255, 45));
 
-    const QPointF close(183.5, 22.5);
+    const QPointF close = QRectF(settingsClose).center();
     roundButton(p, close, 8, buttonRed);
     glyph(p, cross(close, 2.8), 1.7);
 
@@ -561,7 +541,7 @@ QImage settingsPanel(qreal dpr)
             panelText, emboss, flags);
     caption(p, QRectF(12, 124, 181, 11), QStringLiteral("Closing the panel saves your choices"),
             font(sans, 9), panelMuted, emboss, flags);
-    // Beside the two choice boxes, which end at x = 137.
+    // Beside the two choice boxes.
     pictureStackSign(p, QPointF(160, 68));
     clockSign(p, QPointF(159, 112.5));
     return image;
@@ -601,16 +581,17 @@ QImage icon(int size)
 {
     // The widget as it looks on the desktop: the skin with the placeholder picture,
     // the calendar panel, and the grey cover over "Image Added".
-    const QSize shown(235, 392);
+    const QSize shown = windowSize;
     const qreal dpr = 2.0 * size / shown.height();
     QImage face = canvas(shown, dpr, Qt::transparent);
     {
         QPainter p(&face);
         prepare(p);
         p.drawImage(QPointF(0, 0), skin(dpr));
-        p.drawImage(QRectF(24, 32, 188, 144), placeholder(QSize(188, 144) * dpr));
-        p.drawImage(QPointF(20, 225), calendar(dpr).copy(QRect(QPoint(0, 0), QSize(196, 132) * dpr)));
-        p.fillRect(QRectF(156, 196, 58, 15), QColor(224, 224, 224));
+        p.drawImage(QRectF(SkinLayout::picture), placeholder(SkinLayout::picture.size() * dpr));
+        p.drawImage(SkinLayout::calendar.topLeft(),
+                    calendar(dpr).copy(QRect(QPoint(0, 0), SkinLayout::calendar.size() * dpr)));
+        p.fillRect(imageAdded, SkinLayout::face);
     }
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -15,9 +15,6 @@ inline constexpr QSize settingsPanelSize{205, 137};
 inline constexpr QSize markerSize{17, 17};
 inline constexpr QSize placeholderSize{752, 576};
 
-// The colour of today's marker square.
-inline constexpr QRgb markerColour = 0xff092e73; // (9, 46, 115)
-
 QImage skin(qreal dpr);
 QImage calendar(qreal dpr);
 QImage settingsPanel(qreal dpr);

@@ -1,12 +1,11 @@
 #include "app/SkinImages.h"
 
+#include "platform/Logging.h"
+
 #include "app/SkinArt.h"
 
 #include <QDir>
 #include <QImageReader>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcSkin, "artcal.skin")
 
 using namespace Qt::StringLiterals;
 

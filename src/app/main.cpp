@@ -1,5 +1,6 @@
 #include "app/Form1.h"
-#include "app/StateFolder.h"
+#include "platform/WebAddress.h"
+#include "state/StateFolder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -22,9 +23,7 @@ QString serverBase(QString address, QString* error)
 {
     while (address.endsWith(u'/'))
         address.chop(1);
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https") ||
-        url.host().isEmpty()) {
+    if (!platform::isWebAddress(QUrl(address, QUrl::StrictMode))) {
         *error = QStringLiteral("--server needs an http or https address, not \"%1\"").arg(address);
         return {};
     }

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QObject>
 
-class Form1;
+class HotSpot;
+class ImageBox;
+class PictureBox;
+class SkinLabel;
 
 // The month grid over the calendar panel, the month arrows, and the two link buttons
 // of the calendar's row (the server's home and weather pages).
@@ -11,22 +15,42 @@ class Calendar : public QObject
 {
     Q_OBJECT
 public:
-    explicit Calendar(Form1& form);
+    struct Controls
+    {
+        PictureBox* Picture1;      // the panel the day labels sit on
+        SkinLabel* DayTemplate;    // a hidden day label the others copy
+        ImageBox* DaysChooseImg;   // today's marker
+        SkinLabel* LabelMnthShade; // the month's caption
+        HotSpot* Label11;          // previous month
+        HotSpot* Label12;          // next month
+        HotSpot* Label13;          // the server's home page
+        HotSpot* Label7;           // the weather page
+    };
+
+    Calendar(const Controls& controls, const QString& serverBase);
 
     // Rebuilds the grid for the shown month and marks today. Called at start-up, by
     // the arrows, and by the calendar timer, which moves the grid on at midnight.
     void Timer1_Timer();
 
-    void Label11_Click(); // previous month
-    void Label12_Click(); // next month
-    void Label13_Click(); // the server's home page
-    void Label7_Click();  // the weather page
+    void Label11_Click();
+    void Label12_Click();
+    void Label13_Click();
+    void Label7_Click();
+
+    // The day labels, element 0 the template; element d is day d of the shown month.
+    QList<SkinLabel*> Days;
+    // The month the arrows moved to; until they are used the grid follows today.
+    bool MonthBrowsing = false;
+    int ShownMonth = 1;
+    int ShownYear = 2000;
 
 private:
     void step(int months);
     void rebuild(int year, int month, const QDate& today);
 
-    Form1& m_form;
+    Controls m_controls;
+    QString m_serverBase;
     // What the grid shows now, so a tick that changes nothing touches no widget.
     int m_builtYear = 0;
     int m_builtMonth = 0;

@@ -1,6 +1,6 @@
 #include "gallery/GalleryFolder.h"
 
-#include "app/TextLines.h"
+#include "state/TextLines.h"
 
 #include <QDir>
 

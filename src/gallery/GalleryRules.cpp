@@ -1,5 +1,7 @@
 #include "gallery/GalleryRules.h"
 
+#include "platform/ServerPaths.h"
+
 namespace GalleryRules {
 
 namespace {
@@ -22,8 +24,7 @@ QString fileName(const QString& pictureUrl)
 
 QString pageAddress(const QString& serverBase, const QStringList& ids)
 {
-    return serverBase + QStringLiteral("/calender/mygallery.php?category=mygallery&mygallery=") +
-           ids.join(u',');
+    return serverBase + ServerPaths::galleryPage + ids.join(u',');
 }
 
 bool wordsShown(qint64 elapsedMs)

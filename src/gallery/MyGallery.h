@@ -3,7 +3,10 @@
 #include <QObject>
 #include <QTimer>
 
-class Form1;
+class HotSpot;
+class ImageBox;
+class SkinLabel;
+class QWidget;
 
 // My Gallery: saving the record of the picture on screen as a gallery file, the
 // "Image Added" blink that confirms it, and the server's page of the saved pictures.
@@ -11,10 +14,19 @@ class MyGallery : public QObject
 {
     Q_OBJECT
 public:
-    explicit MyGallery(Form1& form);
+    struct Controls
+    {
+        ImageBox* Image1;      // the picture, whose tag is its record
+        SkinLabel* ImageAdded; // the cover over the words "Image Added"
+        QWidget* Downloading;  // the busy label, which would hide the words
+        HotSpot* Label9;       // save the current picture
+        HotSpot* Label2;       // open the gallery page
+    };
 
-    void Label9_Click(); // save the current picture
-    void Label2_Click(); // open the gallery page
+    MyGallery(const Controls& controls, const QString& stateDir, const QString& serverBase);
+
+    void Label9_Click();
+    void Label2_Click();
 
     // One step of the blink: shows or hides the words for the time since the save,
     // and waits for the next change. Driven by a timer; no busy loop.
@@ -22,9 +34,9 @@ public:
     bool blinking() const { return m_blinkStart >= 0; }
 
 private:
-    QString folder() const;
-
-    Form1& m_form;
+    Controls m_controls;
+    QString m_folder;
+    QString m_serverBase;
     QTimer m_blink;
     qint64 m_blinkStart = -1;
 };

@@ -1,26 +1,30 @@
 #include "hover/HoverTracker.h"
 
-#include "app/Form1.h"
+#include "controls/LineControl.h"
+#include "controls/SkinLabel.h"
 #include "hover/HitTest.h"
 #include "platform/CursorPosition.h"
+
+#include <QTimer>
 
 namespace {
 const QString mouseOver = QStringLiteral("MouseOver");
 const QString mouseOut = QStringLiteral("MouseOut");
 } // namespace
 
-HoverTracker::HoverTracker(Form1& form) : m_form(form)
+HoverTracker::HoverTracker(const Controls& controls) : m_controls(controls)
 {
-    connect(m_form.CursorEvents, &QTimer::timeout, this, &HoverTracker::CursorEvents_Timer);
+    connect(controls.CursorEvents, &QTimer::timeout, this, &HoverTracker::CursorEvents_Timer);
 }
 
 void HoverTracker::CursorEvents_Timer()
 {
     // Screen coordinates throughout: the box follows the window wherever it was
     // dragged, and shows even when another window covers the picture.
-    const bool over = HitTest::CursorOverControl(platform::cursorPos(), m_form.geometry().topLeft(),
-                                                 m_form.Image1Label->geometry());
-    const QString& tag = m_form.Image1Label->tag();
+    const bool over =
+        HitTest::CursorOverControl(platform::cursorPos(), m_controls.window->geometry().topLeft(),
+                                   m_controls.Image1Label->geometry());
+    const QString& tag = m_controls.Image1Label->tag();
     if (over && tag == mouseOut)
         ShowHoverBox();
     else if (!over && tag == mouseOver)
@@ -29,14 +33,17 @@ void HoverTracker::CursorEvents_Timer()
 
 void HoverTracker::ShowHoverBox()
 {
-    for (QWidget* line : {m_form.Line1, m_form.Line2, m_form.Line3, m_form.Line4})
-        line->show();
-    m_form.Image1Label->setTag(mouseOver);
+    showBox(true);
 }
 
 void HoverTracker::HideHoverBox()
 {
-    for (QWidget* line : {m_form.Line1, m_form.Line2, m_form.Line3, m_form.Line4})
-        line->hide();
-    m_form.Image1Label->setTag(mouseOut);
+    showBox(false);
+}
+
+void HoverTracker::showBox(bool shown)
+{
+    for (LineControl* line : m_controls.Lines)
+        line->setVisible(shown);
+    m_controls.Image1Label->setTag(shown ? mouseOver : mouseOut);
 }

@@ -2,7 +2,10 @@
 
 #include <QObject>
 
-class Form1;
+class LineControl;
+class SkinLabel;
+class QTimer;
+class QWidget;
 
 // Draws the light-yellow box around the picture while the pointer is over it. The
 // window is told of no enter or leave here: a 25 Hz poll compares the pointer with the
@@ -11,12 +14,22 @@ class HoverTracker : public QObject
 {
     Q_OBJECT
 public:
-    explicit HoverTracker(Form1& form);
+    struct Controls
+    {
+        QWidget* window;        // the window the picture moves with
+        SkinLabel* Image1Label; // the picture's rectangle; its tag holds the state
+        LineControl* Lines[4];  // Line1 .. Line4, the box
+        QTimer* CursorEvents;   // the poll
+    };
+
+    explicit HoverTracker(const Controls& controls);
 
     void CursorEvents_Timer();
     void ShowHoverBox();
     void HideHoverBox();
 
 private:
-    Form1& m_form;
+    void showBox(bool shown);
+
+    Controls m_controls;
 };

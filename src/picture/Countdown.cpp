@@ -2,13 +2,13 @@
 
 namespace Countdown {
 
-Arm forInterval(int index, int itemCount, const QStringList& minutes)
+Arm forInterval(int index, int itemCount)
 {
     if (index < 0 || index >= itemCount)
         return {};
     if (index == itemCount - 1)
         return {Arming::Manual, {}};
-    return {Arming::Timed, QString::number(minutes.value(index).toInt() * ticksPerMinute)};
+    return {Arming::Timed, QString::number(List1.value(index) * ticksPerMinute)};
 }
 
 QString afterTick(const QString& countdown)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 // The refresh countdown kept in the tag of the refresh timer: the number of 4999 ms
 // ticks left before the next picture, 12 ticks to the minute.
@@ -18,9 +18,12 @@ struct Arm
     QString ticks; // the new countdown when timed
 };
 
+// The minutes of the interval choices, in the order offered; "Manual Update" follows.
+inline const QList<int> List1 = {5, 15, 30, 60};
+
 // How the interval choice arms the timer: no selection leaves it as it is, the last
-// item ("Manual Update") stops it, any other item counts its minutes down.
-Arm forInterval(int index, int itemCount, const QStringList& minutes);
+// of `itemCount` items ("Manual Update") stops it, any other counts its minutes down.
+Arm forInterval(int index, int itemCount);
 
 // The countdown after one tick: lowered by one while above zero. A countdown that
 // does not read as a number counts as due.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/TextLines.h"
-#include "picture/PictureRecord.h"
+#include "state/PictureRecord.h"
+#include "state/TextLines.h"
 
 #include <QString>
 

@@ -1,13 +1,12 @@
 #include "picture/PictureLoader.h"
 
+#include "platform/Logging.h"
+
 #include <QImageReader>
-#include <QLoggingCategory>
 #include <QPromise>
 #include <QThreadPool>
 
 #include <memory>
-
-Q_LOGGING_CATEGORY(lcLoader, "artcal.picture")
 
 namespace PictureLoader {
 
@@ -21,7 +20,7 @@ QImage load(const QString& path, const QSize& shownSize)
         reader.setScaledSize(shownSize);
     QImage image = reader.read();
     if (image.isNull())
-        qCWarning(lcLoader) << "cannot decode" << path << ":" << reader.errorString();
+        qCWarning(lcPicture) << "cannot decode" << path << ":" << reader.errorString();
     return image;
 }
 

@@ -1,13 +1,13 @@
 #include "platform/Transfer.h"
 
+#include "platform/Logging.h"
+#include "platform/WebAddress.h"
+
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(lcHttp, "artcal.http")
 
 namespace platform {
 
@@ -17,12 +17,6 @@ namespace {
 constexpr qint64 readBufferSize = 1024 * 1024;
 constexpr qint64 chunkSize = 256 * 1024;
 constexpr qint64 progressIntervalMs = 200;
-
-bool isWebAddress(const QUrl& url)
-{
-    return url.isValid() && !url.host().isEmpty() &&
-           (url.scheme() == u"http" || url.scheme() == u"https");
-}
 
 // QNetworkReply turns 4xx and 5xx statuses into errors of these ranges, yet the answer
 // arrived whole and its body is readable: a browser would show that page.

@@ -1,9 +1,9 @@
 #include "platform/UrlOpener.h"
 
-#include <QDesktopServices>
-#include <QLoggingCategory>
+#include "platform/Logging.h"
+#include "platform/WebAddress.h"
 
-Q_LOGGING_CATEGORY(lcBrowser, "artcal.browser")
+#include <QDesktopServices>
 
 namespace platform {
 
@@ -17,8 +17,7 @@ std::function<bool(const QUrl&)>& opener()
 
 bool openUrl(const QUrl& url)
 {
-    const QString scheme = url.scheme();
-    if (!url.isValid() || (scheme != u"http" && scheme != u"https")) {
+    if (!isWebAddress(url)) {
         qCWarning(lcBrowser) << "not opening" << url.toString()
                              << ": only http and https pages are opened";
         return false;

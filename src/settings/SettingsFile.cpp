@@ -1,13 +1,11 @@
 #include "settings/SettingsFile.h"
 
-#include "app/TextLines.h"
+#include "platform/Logging.h"
 
-#include <QLoggingCategory>
+#include "state/TextLines.h"
 
 #include <algorithm>
 #include <limits>
-
-Q_LOGGING_CATEGORY(lcSettings, "artcal.state")
 
 namespace SettingsFile {
 
@@ -40,8 +38,8 @@ int choose(const QStringList& lines, qsizetype i, int count, int fallback, const
     const std::optional<int> value = i < lines.size() ? parseLine(lines[i]) : std::nullopt;
     if (value && *value >= -1 && *value < count)
         return *value;
-    qCWarning(lcSettings) << "Settings.dat: no usable" << what << "on line" << i + 1
-                          << "; using the default";
+    qCWarning(lcState) << "Settings.dat: no usable" << what << "on line" << i + 1
+                       << "; using the default";
     return fallback;
 }
 } // namespace
@@ -50,7 +48,7 @@ Choices load(const QString& path, int intervalCount, int categoryCount)
 {
     const std::optional<QStringList> lines = TextLines::read(path);
     if (!lines)
-        qCWarning(lcSettings) << "cannot read" << path << "; using the default choices";
+        qCWarning(lcState) << "cannot read" << path << "; using the default choices";
     const QStringList l = lines.value_or(QStringList());
     const Choices defaults;
     return {choose(l, 0, intervalCount, defaults.interval, "interval"),

@@ -1,47 +1,53 @@
 #include "settings/SettingsPanel.h"
 
-#include "app/Form1.h"
+#include "controls/HotSpot.h"
+#include "controls/PictureBox.h"
+#include "picture/PictureCycle.h"
+#include "platform/Logging.h"
 #include "settings/SettingsFile.h"
+#include "state/TextLines.h"
 
-#include <QLoggingCategory>
+#include <QComboBox>
 
-Q_LOGGING_CATEGORY(lcPanel, "artcal.state")
-
-SettingsPanel::SettingsPanel(Form1& form) : m_form(form)
+SettingsPanel::SettingsPanel(const Controls& controls, const QString& stateDir, PictureCycle& cycle)
+    : m_controls(controls), m_stateDir(stateDir), m_cycle(cycle)
 {
-    connect(m_form.Label5, &HotSpot::clicked, this, &SettingsPanel::Label5_Click);
-    connect(m_form.Label1, &HotSpot::clicked, this, &SettingsPanel::Label1_Click);
-    connect(m_form.Label6, &HotSpot::clicked, this, &SettingsPanel::Label6_Click);
+    connect(controls.Label5, &HotSpot::clicked, this, &SettingsPanel::Label5_Click);
+    connect(controls.Label1, &HotSpot::clicked, this, &SettingsPanel::Label1_Click);
+}
+
+void SettingsPanel::loadChoices()
+{
+    const std::optional<QStringList> categories =
+        TextLines::read(statePath(QStringLiteral("Categories.dat")));
+    if (!categories)
+        qCWarning(lcState)
+            << "cannot read Categories.dat; only \"All\" and \"My Gallery\" are offered";
+    m_controls.Combo2->addItems(categories.value_or(QStringList()));
+
+    const SettingsFile::Choices choices =
+        SettingsFile::load(statePath(QStringLiteral("Settings.dat")), m_controls.Combo1->count(),
+                           m_controls.Combo2->count());
+    m_controls.Combo1->setCurrentIndex(choices.interval);
+    m_controls.Combo2->setCurrentIndex(choices.category);
 }
 
 void SettingsPanel::Label5_Click()
 {
-    m_form.Settings->move(19, 224);
-    m_form.Settings->show();
-    m_form.Settings->raise();
+    m_controls.Settings->move(19, 224);
+    m_controls.Settings->show();
+    m_controls.Settings->raise();
 }
 
 void SettingsPanel::Label1_Click()
 {
-    m_form.CategoryQuery.clear();
-    if (!m_form.DefaultPictureShown)
-        m_form.Picture2->setVisible(m_form.Combo2->currentIndex() == 1);
     // A file that cannot be written keeps its old content; the choices still apply
     // for this run.
     QString error;
-    const QString path = m_form.statePath(QStringLiteral("Settings.dat"));
-    if (!SettingsFile::save(path, {m_form.Combo1->currentIndex(), m_form.Combo2->currentIndex()},
-                            &error))
-        qCWarning(lcPanel) << "cannot save" << path << ":" << error;
-    m_form.Timer2->setTag(QStringLiteral("0"));
-    m_form.Settings->hide();
-}
-
-void SettingsPanel::Label6_Click()
-{
-    m_form.Downloading->show();
-    m_form.ImageAdded->show();
-    m_form.Timer2->setEnabled(false);
-    m_form.Timer2->setTag(QStringLiteral("0"));
-    m_form.Timer2_Timer();
+    const QString path = statePath(QStringLiteral("Settings.dat"));
+    if (!SettingsFile::save(
+            path, {m_controls.Combo1->currentIndex(), m_controls.Combo2->currentIndex()}, &error))
+        qCWarning(lcState) << "cannot save" << path << ":" << error;
+    m_cycle.applyChoices();
+    m_controls.Settings->hide();
 }

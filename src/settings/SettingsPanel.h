@@ -1,22 +1,40 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
-class Form1;
+class HotSpot;
+class PictureBox;
+class PictureCycle;
+class QComboBox;
 
 // The settings panel over the calendar: where pictures come from and how often they
-// change. Closing it saves and applies the choices; the refresh button beside the
-// picture fetches a new one at once.
+// change. Closing it saves the choices and hands them to the picture cycle.
 class SettingsPanel : public QObject
 {
     Q_OBJECT
 public:
-    explicit SettingsPanel(Form1& form);
+    struct Controls
+    {
+        PictureBox* Settings; // the panel
+        QComboBox* Combo1;    // the interval
+        QComboBox* Combo2;    // the source: all, My Gallery, then the categories
+        HotSpot* Label5;      // open
+        HotSpot* Label1;      // save, apply, close
+    };
 
-    void Label5_Click(); // open
-    void Label1_Click(); // save, apply, close
-    void Label6_Click(); // a new picture now
+    SettingsPanel(const Controls& controls, const QString& stateDir, PictureCycle& cycle);
+
+    // Start-up: the server's categories from "Categories.dat", then the saved choices.
+    void loadChoices();
+
+    void Label5_Click();
+    void Label1_Click();
 
 private:
-    Form1& m_form;
+    QString statePath(const QString& name) const { return m_stateDir + u'/' + name; }
+
+    Controls m_controls;
+    QString m_stateDir;
+    PictureCycle& m_cycle;
 };

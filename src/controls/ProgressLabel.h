@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SkinLabel.h"
+#include "controls/SkinLabel.h"
 
 // The busy label: its caption, and a thin bar along its bottom edge that shows how
 // far a long transfer has come.

@@ -1,4 +1,4 @@
-#include "app/PictureBox.h"
+#include "controls/PictureBox.h"
 
 #include <QMouseEvent>
 #include <QPainter>

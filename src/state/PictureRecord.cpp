@@ -1,4 +1,4 @@
-#include "picture/PictureRecord.h"
+#include "state/PictureRecord.h"
 
 PictureRecord PictureRecord::fromLines(const QStringList& lines)
 {

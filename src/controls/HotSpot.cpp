@@ -1,4 +1,4 @@
-#include "app/HotSpot.h"
+#include "controls/HotSpot.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "app/ImageBox.h"
+#include "controls/ImageBox.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/PictureRecord.h"
+#include "state/PictureRecord.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -8,24 +8,30 @@
 
 #include <functional>
 
-class Form1;
+class PictureView;
 namespace platform {
 class Http;
 }
 
-// Installs a picture: fetches its record (or takes one handed over), downloads the
-// picture beside "image.jpg", and only once it arrived whole and decodes (on a worker
-// thread), puts it in place, shows it and stores its record. Every install, installed or not, ends
-// by re-arming the refresh timer and clearing the busy label. Nothing here blocks: each step
-// continues when its transfer ends, and a newer install supersedes a running one.
-class PictureInstaller : public QObject
+// Installs one picture: fetches its record (or takes one handed over), downloads the
+// picture beside "image.jpg" and, only once it arrived whole and decodes (on a worker
+// thread), puts it in place, shows it and stores its record. Nothing here blocks: each
+// step continues when its transfer ends, and a newer install supersedes a running one,
+// which then reports nothing.
+class PictureInstall : public QObject
 {
     Q_OBJECT
 public:
+    enum class Outcome {
+        Installed,
+        NothingOffered, // the server has no picture for this client ("-1")
+        Failed,         // no record, no download, or a picture that does not decode
+    };
+
     // A picture file larger than this is refused.
     static constexpr qint64 maxPictureBytes = 64 * 1024 * 1024;
 
-    PictureInstaller(Form1& form, platform::Http& http);
+    PictureInstall(const QString& stateDir, platform::Http& http, PictureView& view);
 
     // With `RecordText` empty the record is read from `RecordUrl`; otherwise
     // `RecordText` is the record in the server's answer form.
@@ -38,27 +44,22 @@ public:
     void DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
                       std::function<void(bool)> done);
 
-    // Ends a refresh that installs nothing, as a failed install ends: the cycle goes on.
-    void endWithoutPicture() { finish(Outcome::NotInstalled); }
-
 signals:
-    // A refresh has ended, with a new picture or without.
-    void ended();
+    void ended(PictureInstall::Outcome outcome, const PictureRecord& record);
 
 private:
-    enum class Outcome { Installed, NotInstalled };
-
     void installRecord(const PictureRecord& record);
     void downloaded(const PictureRecord& record, const QString& partPath, bool ok);
-    void notInstalled(const PictureRecord& record);
     bool putInPlace(const PictureRecord& record, const QString& partPath, const QImage& picture);
-    void finish(Outcome outcome);
+    void end(Outcome outcome, const PictureRecord& record = {});
     // Whether the install that `install` stands for is still the current one.
     bool isCurrent(const QObject* install) const { return install && install == m_install; }
+    QString statePath(const QString& name) const { return m_stateDir + u'/' + name; }
     void removeStaleDownloads() const;
 
-    Form1& m_form;
+    QString m_stateDir;
     platform::Http& m_http;
+    PictureView& m_view;
     QPointer<QObject> m_install; // lives as long as the current install
     QElapsedTimer m_transferClock;
 };

@@ -1,4 +1,4 @@
-#include "app/SkinLabel.h"
+#include "controls/SkinLabel.h"
 
 #include <QMouseEvent>
 

@@ -1,8 +1,9 @@
-#include "app/TextLines.h"
+#include "state/TextLines.h"
+
+#include "state/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace TextLines {
 
@@ -54,12 +55,7 @@ bool write(const QString& path, const QStringList& lines, QString* error)
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    QSaveFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-                    file.flush() && file.commit();
-    if (!ok && error)
-        *error = file.errorString();
-    return ok;
+    return AtomicFile::write(path, bytes, error);
 }
 
 } // namespace TextLines

@@ -1,4 +1,4 @@
-#include "app/ProgressLabel.h"
+#include "controls/ProgressLabel.h"
 
 #include <QPainter>
 

@@ -1,11 +1,10 @@
-#include "app/StateFolder.h"
+#include "state/StateFolder.h"
+
+#include "platform/Logging.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcStateFolder, "artcal.state")
 
 namespace {
 bool holdsSettings(const QString& dir)
@@ -49,8 +48,7 @@ void StateFolder::seed(const QString& folder, const QString& defaults)
     for (const QString& name : defaultFiles) {
         const QString target = folder + u'/' + name;
         if (!QFileInfo::exists(target) && !QFile::copy(defaults + u'/' + name, target))
-            qCWarning(lcStateFolder)
-                << "cannot copy" << name << "from" << defaults << "to" << folder;
+            qCWarning(lcState) << "cannot copy" << name << "from" << defaults << "to" << folder;
     }
     QDir(folder).mkpath(QStringLiteral("MyGallery"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/HotSpot.h"
+#include "controls/HotSpot.h"
 
 #include <QImage>
 

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The widget's logging categories, one per area, all defined in Logging.cpp.
+Q_DECLARE_LOGGING_CATEGORY(lcHttp)    // "artcal.http": transfers that failed
+Q_DECLARE_LOGGING_CATEGORY(lcBrowser) // "artcal.browser": pages handed to the browser
+Q_DECLARE_LOGGING_CATEGORY(lcState)   // "artcal.state": the state folder and its files
+Q_DECLARE_LOGGING_CATEGORY(lcPicture) // "artcal.picture": the refresh cycle and installs
+Q_DECLARE_LOGGING_CATEGORY(lcGallery) // "artcal.gallery": My Gallery
+Q_DECLARE_LOGGING_CATEGORY(lcSkin)    // "artcal.skin": replacement skin bitmaps

@@ -1,0 +1,54 @@
+#include "state/AtomicFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cstdio>
+
+namespace AtomicFile {
+
+bool write(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error)
+{
+    QSaveFile file(path);
+    const bool ok = file.open(QIODevice::WriteOnly) && fill(file) && file.flush() && file.commit();
+    if (!ok && error && file.error() != QFileDevice::NoError)
+        *error = file.errorString();
+    else if (!ok && error && error->isEmpty())
+        *error = QStringLiteral("the content was not written");
+    return ok;
+}
+
+bool write(const QString& path, const QByteArray& bytes, QString* error)
+{
+    return write(
+        path, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); }, error);
+}
+
+std::optional<QString> createTemporary(const QString& path, const QString& suffix, QString* error)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX") + suffix);
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return file.fileName();
+}
+
+bool moveIntoPlace(const QString& temporary, const QString& path, QString* error)
+{
+    // A temporary file is private to its owner; a state file is not.
+    QFile::setPermissions(temporary, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                         QFile::ReadOther);
+    // One rename(2): QFile::rename would not replace an existing file in one step.
+    if (std::rename(QFile::encodeName(temporary).constData(),
+                    QFile::encodeName(path).constData()) == 0)
+        return true;
+    if (error)
+        *error = qt_error_string();
+    return false;
+}
+
+} // namespace AtomicFile

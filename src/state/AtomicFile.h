@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QIODevice;
+
+// Every file the widget writes is replaced whole or not at all: a crash or a full disk
+// never leaves a half-written file in place of a good one.
+namespace AtomicFile {
+
+// Writes `path` through a temporary file beside it, committed only when `fill` and the
+// flush succeeded. On failure the old file is intact and `error` (if given) says why:
+// the file's own error, else what `fill` put there.
+bool write(const QString& path, const std::function<bool(QIODevice&)>& fill,
+           QString* error = nullptr);
+bool write(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// The two steps of a write, for a caller that fills the file some other way (a
+// download) or must put more than one file in place together.
+// 1. A new, empty file beside `path`, named `path` + ".XXXXXX" + `suffix`.
+std::optional<QString> createTemporary(const QString& path, const QString& suffix,
+                                       QString* error = nullptr);
+// 2. Renames `temporary` over `path` in one step, readable like every other state file.
+bool moveIntoPlace(const QString& temporary, const QString& path, QString* error = nullptr);
+
+} // namespace AtomicFile
