@@ -67,11 +67,11 @@ void PictureCycle::start()
 
 void PictureCycle::showBadge()
 {
-    if (DefaultPictureShown)
-        m_view.setBadge(PictureView::Badge::Cover);
+    // The words "My Gallery" come with the first picture this run installs.
+    if (!DefaultPictureShown && m_view.choices().source != 1)
+        m_view.setBadge(PictureView::Badge::Hidden);
     else
-        m_view.setBadge(m_view.choices().source == 1 ? PictureView::Badge::MyGallery
-                                                     : PictureView::Badge::Hidden);
+        m_view.setBadge(m_installed ? PictureView::Badge::MyGallery : PictureView::Badge::Cover);
 }
 
 void PictureCycle::RearmTimer2()
@@ -193,6 +193,7 @@ void PictureCycle::finish(Outcome outcome)
 {
     if (outcome == Outcome::Installed) {
         DefaultPictureShown = false;
+        m_installed = true;
         showBadge();
     }
     RearmTimer2();

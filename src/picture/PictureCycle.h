@@ -69,4 +69,5 @@ private:
     PictureInstall m_install;
     platform::PageRequest m_wb1;
     QRandomGenerator m_random;
+    bool m_installed = false; // a picture was installed since start-up
 };

@@ -13,9 +13,9 @@
 class PictureView
 {
 public:
-    // The box over "Add to My Gallery": hidden, a blank cover while the placeholder is
-    // shown (it cannot be saved), or the words "My Gallery" while pictures come from
-    // there.
+    // The box over "Add to My Gallery": hidden; a blank cover while the placeholder is
+    // shown (it cannot be saved) or pictures come from My Gallery; once a picture has
+    // been installed, the words "My Gallery" while they come from there.
     enum class Badge { Hidden, Cover, MyGallery };
 
     // The two choices of the settings panel as they stand: the index of the interval
