@@ -18,9 +18,8 @@
 #include "ProcStats.h"
 
 #include "app/Form1.h"
-#include "picture/PictureInstaller.h"
+#include "picture/PictureCycle.h"
 #include "picture/PictureLoader.h"
-#include "settings/SettingsPanel.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -121,7 +120,7 @@ int install(const QString& dataDir, const QString& server, const QString& catego
             QStringLiteral("Categories.dat in %1 does not offer %2").arg(dataDir, category));
     form.Combo2->setCurrentIndex(index);
     form.Combo1->setCurrentIndex(form.Combo1->count() - 1); // manual: no timed refresh meanwhile
-    form.RearmTimer2();
+    form.cycle().RearmTimer2();
     const qint64 shown = form.Image1->picture().cacheKey();
 
     Peak peak;
@@ -129,8 +128,8 @@ int install(const QString& dataDir, const QString& server, const QString& catego
     QElapsedTimer clock;
     clock.start();
     bool ended = false;
-    QObject::connect(&form.installer(), &PictureInstaller::ended, &form, [&] { ended = true; });
-    form.settingsPanel().Label6_Click();
+    QObject::connect(&form.cycle(), &PictureCycle::ended, &form, [&] { ended = true; });
+    form.Label6_Click();
     runUntil([&] { return ended; });
     const bool installed = form.Image1->picture().cacheKey() != shown;
     const double ms = double(clock.nsecsElapsed()) / 1e6;
@@ -145,14 +144,14 @@ int install(const QString& dataDir, const QString& server, const QString& catego
 int download(const QString& dataDir, const QString& server, const QString& url, const QString& out)
 {
     Form1 form({dataDir, server});
-    form.Timer2->stop();
+    form.cycle().Timer2.stop();
     Peak peak;
     peak.start();
     QElapsedTimer clock;
     clock.start();
     std::optional<bool> result;
     double ms = 0;
-    form.installer().DownloadFile(url, out, [&](bool ok) {
+    form.cycle().install().DownloadFile(url, out, [&](bool ok) {
         ms = double(clock.nsecsElapsed()) / 1e6;
         result = ok;
     });

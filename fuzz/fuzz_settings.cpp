@@ -2,7 +2,7 @@
 // number the widget writes reads back as that number.
 #include "FuzzSupport.h"
 
-#include "app/TextLines.h"
+#include "state/TextLines.h"
 #include "settings/SettingsFile.h"
 
 #include <limits>

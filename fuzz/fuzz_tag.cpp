@@ -2,8 +2,8 @@
 // the gallery and the picture link read it back.
 #include "FuzzSupport.h"
 
-#include "app/TextLines.h"
-#include "picture/PictureRecord.h"
+#include "state/TextLines.h"
+#include "state/PictureRecord.h"
 
 namespace {
 
