@@ -2,8 +2,8 @@
 // CR LF, LF or a lone CR, decoded as UTF-8, and the first four of them as a record.
 #include "FuzzSupport.h"
 
-#include "state/TextLines.h"
 #include "gallery/GalleryFolder.h"
+#include "state/TextLines.h"
 
 namespace {
 

@@ -3,8 +3,10 @@
 // can ask for reaches the server as the widget meant it.
 #include "FuzzSupport.h"
 
+#include "PictureId.h"
 #include "RequestRoute.h"
 #include "picture/PictureAnswer.h"
+#include "platform/ServerPaths.h"
 
 #include <QStringList>
 
@@ -89,7 +91,7 @@ void checkEscaping(std::string_view target, const RequestRoute& route, size_t pi
 void checkCategoryQuery(const QString& category)
 {
     const QByteArray target =
-        "/calender/queryrandompic.php" + PictureAnswer::categoryQuery(category).toUtf8();
+        (ServerPaths::randomPick + PictureAnswer::categoryQuery(category)).toUtf8();
     const RequestRoute route = RequestRoute::fromTarget(target.toStdString());
     if (hasControl(category)) {
         FUZZ_CHECK(route.kind == Kind::BadRequest);
@@ -108,12 +110,11 @@ void checkGalleryQuery(const uint8_t* data, size_t size)
         quint64 id = 0;
         for (size_t k = 0; k < 8; ++k)
             id = id << 8 | data[i + k];
-        id &= (quint64(1) << 53) - 1;
+        id &= server::pictureIdMask;
         ids << id;
         texts << QString::number(id);
     }
-    const std::string target =
-        "/calender/mygallery.php?category=mygallery&mygallery=" + texts.join(u',').toStdString();
+    const std::string target = (ServerPaths::galleryPage + texts.join(u',')).toStdString();
     const RequestRoute route = RequestRoute::fromTarget(target);
     FUZZ_CHECK(route.kind == Kind::Gallery && route.ids == ids);
 }

@@ -2,8 +2,8 @@
 // number the widget writes reads back as that number.
 #include "FuzzSupport.h"
 
-#include "state/TextLines.h"
 #include "settings/SettingsFile.h"
+#include "state/TextLines.h"
 
 #include <limits>
 

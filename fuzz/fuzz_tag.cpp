@@ -2,8 +2,8 @@
 // the gallery and the picture link read it back.
 #include "FuzzSupport.h"
 
-#include "state/TextLines.h"
 #include "state/PictureRecord.h"
+#include "state/TextLines.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "DemoArtPainters.h"
 #include "ServerLog.h"
+#include "state/AtomicFile.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
 
 using namespace Qt::StringLiterals;
@@ -85,12 +85,12 @@ bool renderLibrary(const QString& root, quint32 seed)
     const QList<bool> written = QtConcurrent::blockingMapped(jobs, [&](const Job& job) {
         const QString path = QDir(root).filePath(categories()[job.category] + u'/' +
                                                  title(job.category, job.index) + u".jpg"_s);
-        QSaveFile file(path);
-        const bool ok = file.open(QIODevice::WriteOnly) &&
-                        paint(job.category, job.index, seed).save(&file, "JPEG", 90) &&
-                        file.commit();
+        const QImage picture = paint(job.category, job.index, seed);
+        QString error;
+        const bool ok = AtomicFile::write(
+            path, [&](QIODevice& file) { return picture.save(&file, "JPEG", 90); }, &error);
         if (!ok)
-            qCCritical(lcServer) << "cannot write" << path << file.errorString();
+            qCCritical(lcServer) << "cannot write" << path << error;
         return ok;
     });
     return !written.contains(false);

@@ -1,6 +1,10 @@
 #include "HtmlPages.h"
 
 #include "Library.h"
+#include "ProtocolPaths.h"
+
+#include <algorithm>
+#include <iterator>
 
 using namespace Qt::StringLiterals;
 
@@ -43,9 +47,9 @@ QByteArray page(const QString& title, const QString& body)
             u"<title>"_s +
             htmlEscape(title) + u"</title>\n<style>"_s + style +
             u"</style>\n</head>\n<body>\n<header><h1>"_s + htmlEscape(title) +
-            u"</h1><nav><a href=\"/\">Home</a><a href=\"/weather.htm\">Weather</a></nav>"
-            u"</header>\n<main>\n"_s +
-            body + u"</main>\n<footer>artcal-server</footer>\n</body>\n</html>\n"_s)
+            u"</h1><nav><a href=\""_s + paths::home + u"\">Home</a><a href=\""_s + paths::weather +
+            u"\">Weather</a></nav></header>\n<main>\n"_s + body +
+            u"</main>\n<footer>artcal-server</footer>\n</body>\n</html>\n"_s)
         .toUtf8();
 }
 
@@ -61,8 +65,8 @@ QString figure(const Picture& picture, bool withCategory)
     QString caption = title;
     if (withCategory)
         caption += u" · "_s + htmlEscape(picture.category);
-    return u"<figure><a href=\"/picture/"_s + idText(picture) + u"\"><img src=\"/thumbs/"_s +
-           idText(picture) + u".jpg\" alt=\""_s + title +
+    return u"<figure><a href=\""_s + paths::picturePage + idText(picture) + u"\"><img src=\""_s +
+           paths::thumbnail + idText(picture) + u".jpg\" alt=\""_s + title +
            u"\" loading=\"lazy\"></a><figcaption>"_s + caption + u"</figcaption></figure>\n"_s;
 }
 
@@ -78,28 +82,22 @@ QString grid(const QList<const Picture*>& pictures, bool withCategory)
 
 QString htmlEscape(QStringView text)
 {
+    struct Entity
+    {
+        char16_t character;
+        QStringView text;
+    };
+    static constexpr Entity entities[] = {
+        {u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}, {u'"', u"&quot;"}, {u'\'', u"&#39;"}};
     QString escaped;
     escaped.reserve(text.size());
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            escaped += u"&amp;"_s;
-            break;
-        case u'<':
-            escaped += u"&lt;"_s;
-            break;
-        case u'>':
-            escaped += u"&gt;"_s;
-            break;
-        case u'"':
-            escaped += u"&quot;"_s;
-            break;
-        case u'\'':
-            escaped += u"&#39;"_s;
-            break;
-        default:
+        const auto entity = std::find_if(std::begin(entities), std::end(entities),
+                                         [c](const Entity& e) { return e.character == c; });
+        if (entity == std::end(entities))
             escaped += c;
-        }
+        else
+            escaped += entity->text;
     }
     return escaped;
 }
@@ -123,12 +121,12 @@ QByteArray home(const Library& library)
 
 QByteArray picture(const Picture& picture)
 {
-    const QString body =
-        u"<figure class=\"hero\"><a href=\"/pictures/"_s + picture.fileName() +
-        u"\"><img src=\"/pictures/"_s + picture.fileName() + u"\" alt=\""_s +
-        htmlEscape(picture.title()) + u"\"></a></figure>\n<p class=\"meta\">Category: "_s +
-        htmlEscape(picture.category) + u" · picture "_s + idText(picture) +
-        u" · <a href=\"/pictures/"_s + picture.fileName() + u"\">full size</a></p>\n"_s;
+    const QString file = paths::pictureFile + picture.fileName();
+    const QString body = u"<figure class=\"hero\"><a href=\""_s + file + u"\"><img src=\""_s +
+                         file + u"\" alt=\""_s + htmlEscape(picture.title()) +
+                         u"\"></a></figure>\n<p class=\"meta\">Category: "_s +
+                         htmlEscape(picture.category) + u" · picture "_s + idText(picture) +
+                         u" · <a href=\""_s + file + u"\">full size</a></p>\n"_s;
     return page(picture.title(), body);
 }
 
@@ -163,7 +161,8 @@ QByteArray randomPick(const Picture* picked, const QString& category)
 QByteArray error(int status, const QString& message)
 {
     return page(QString::number(status) + u' ' + message,
-                u"<p class=\"note\"><a href=\"/\">Back to the pictures</a></p>\n"_s);
+                u"<p class=\"note\"><a href=\""_s + paths::home +
+                    u"\">Back to the pictures</a></p>\n"_s);
 }
 
 } // namespace server::HtmlPages

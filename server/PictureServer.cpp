@@ -2,6 +2,7 @@
 
 #include "BaseUrl.h"
 #include "HtmlPages.h"
+#include "ProtocolPaths.h"
 #include "RecordAnswer.h"
 #include "ServerLog.h"
 
@@ -200,7 +201,8 @@ void PictureServer::serveGallery(const RequestRoute& route, httplib::Response& r
 void PictureServer::serveWeather(httplib::Response& response)
 {
     const QString root = QFileInfo(m_library.rootPath()).canonicalFilePath();
-    const QFileInfo custom(QDir(root).filePath(u"weather.htm"_s));
+    // The library's own page has the name of the path it is served at.
+    const QFileInfo custom(QDir(root).filePath(paths::weather.sliced(1)));
     const bool inside = !root.isEmpty() && custom.canonicalFilePath().startsWith(root + u'/');
     QFile file(custom.filePath());
     if (inside && custom.isFile() && custom.size() <= maxWeatherPageSize &&

@@ -1,10 +1,9 @@
 #include "RecordAnswer.h"
 
 #include "Picture.h"
+#include "ProtocolPaths.h"
 
 #include <QStringList>
-
-using namespace Qt::StringLiterals;
 
 namespace server {
 
@@ -15,8 +14,8 @@ QByteArray recordAnswer(const QString& baseUrl, const Picture* picture)
     QString category = picture->category;
     category.replace(u'\n', u' ').replace(u'\r', u' ');
     const QString id = QString::number(picture->id);
-    const QStringList lines = {baseUrl + u"/picture/"_s + id,
-                               baseUrl + u"/pictures/"_s + picture->fileName(), id, category};
+    const QStringList lines = {baseUrl + paths::picturePage + id,
+                               baseUrl + paths::pictureFile + picture->fileName(), id, category};
     return lines.join(u'\n').toUtf8();
 }
 

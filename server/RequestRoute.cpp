@@ -1,5 +1,7 @@
 #include "RequestRoute.h"
 
+#include "ProtocolPaths.h"
+
 #include <QStringDecoder>
 
 #include <optional>
@@ -136,11 +138,11 @@ RequestRoute pictureRoute(QStringView path)
     RequestRoute route;
     route.ids = {*id};
     route.suffix = suffix.toString();
-    if (folder == u"/picture/" && suffix.isNull())
+    if (folder == paths::picturePage && suffix.isNull())
         route.kind = Kind::PicturePage;
-    else if (folder == u"/pictures/" && !suffix.isEmpty())
+    else if (folder == paths::pictureFile && !suffix.isEmpty())
         route.kind = Kind::PictureFile;
-    else if (folder == u"/thumbs/" && suffix == u"jpg")
+    else if (folder == paths::thumbnail && suffix == u"jpg")
         route.kind = Kind::Thumbnail;
     else
         return {};
@@ -163,15 +165,15 @@ RequestRoute RequestRoute::fromTarget(std::string_view target)
             return routeTo(Kind::BadRequest);
     }
 
-    if (*path == u"/")
+    if (*path == paths::home)
         return routeTo(Kind::Home);
-    if (*path == u"/weather.htm")
+    if (*path == paths::weather)
         return routeTo(Kind::Weather);
-    if (*path == u"/calender/curpic.dat")
+    if (*path == paths::currentRecord)
         return routeTo(Kind::CurrentRecord);
-    if (*path == u"/calender/queryrandompic.php")
+    if (*path == paths::randomPick)
         return routeTo(Kind::RandomPick, query->value(u"category").trimmed());
-    if (*path == u"/calender/mygallery.php")
+    if (*path == paths::gallery)
         return galleryRoute(*query);
     return pictureRoute(*path);
 }

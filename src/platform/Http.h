@@ -36,7 +36,8 @@ public:
     // answer like any other (ok, with its page as the body).
     void getText(const QUrl& url, qint64 maxBytes, const QObject* context, Done done);
     // Streams the body into `localPath`, created or truncated. ok only for a 2xx answer
-    // that arrived whole and holds at most `maxBytes`; otherwise the file is removed.
+    // that arrived whole and holds at most `maxBytes`; otherwise the file is removed. An
+    // address that is not http or https touches no file.
     void download(const QUrl& url, const QString& localPath, qint64 maxBytes,
                   const QObject* context, Progress progress, Done done);
     // Cancels every running transfer: no callback runs, partial files are removed.

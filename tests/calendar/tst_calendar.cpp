@@ -1,165 +1,124 @@
-// The month grid on the window: rebuilds, midnight rollover, the today marker, the
-// month arrows and the two link buttons.
+// The month grid: where the days go, midnight on the injected clock, today's marker,
+// the month arrows, and the calendar's two link buttons.
 #include "FormFixture.h"
-#include "calendar/Calendar.h"
 #include "calendar/MonthLayout.h"
 
 #include <QTest>
+
+using Places = QList<QPoint>;
 
 class TestCalendar : public QObject
 {
     Q_OBJECT
 
-    // The grid must show exactly the month's days, each where the layout puts it.
-    static void verifyGrid(Form1& form, int year, int month)
+    // The grid shows `month`'s days where its layout puts them; the marker lies under
+    // the label of `marked`, or is hidden when it is 0.
+    static void verifyShown(Form1& form, QDate month, int marked)
     {
-        const MonthLayout layout = MonthLayout::of(year, month);
+        const QList<SkinLabel*>& days = form.calendar().Days;
+        const MonthLayout layout = MonthLayout::of(month.year(), month.month());
         QCOMPARE(form.LabelMnthShade->text(), layout.caption);
-        QCOMPARE(form.Days.size(), layout.days.size() + 1);
-        QVERIFY(!form.Days[0]->isVisibleTo(form.Picture1));
-        for (int d = 1; d < form.Days.size(); ++d) {
-            const SkinLabel* label = form.Days[d];
-            QCOMPARE(label->text(), QString::number(d));
-            QCOMPARE(label->pos(), QPoint(layout.days[d - 1].left, layout.days[d - 1].top));
-            QVERIFY(label->isVisibleTo(form.Picture1));
-            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(170, 207, 249));
+        QCOMPARE(days.size(), layout.days.size() + 1);
+        // Every rebuild deletes the labels it replaces.
+        QCOMPARE(form.Picture1->findChildren<SkinLabel*>().size(), days.size());
+        QVERIFY(!days[0]->isVisibleTo(form.Picture1));
+        for (int d = 1; d < days.size(); ++d) {
+            QCOMPARE(days[d]->text(), QString::number(d));
+            QCOMPARE(days[d]->pos(), QPoint(layout.days[d - 1].left, layout.days[d - 1].top));
+            QVERIFY(days[d]->isVisibleTo(form.Picture1));
         }
-    }
-    // The marker sits behind today's label, which is drawn over it.
-    static void verifyMarker(Form1& form, int day)
-    {
-        if (day == 0) {
-            QVERIFY(!form.DaysChooseImg->isVisibleTo(form.Picture1));
-            return;
+        QCOMPARE(form.DaysChooseImg->isVisibleTo(form.Picture1), marked > 0);
+        if (marked > 0) {
+            const QRect label = days[marked]->geometry();
+            QVERIFY(form.DaysChooseImg->geometry().contains(label));
+            QCOMPARE(form.Picture1->childAt(label.center()), days[marked]);
         }
-        QVERIFY(form.DaysChooseImg->isVisibleTo(form.Picture1));
-        const QRect label = form.Days[day]->geometry();
-        QCOMPARE(form.DaysChooseImg->geometry(),
-                 QRect(label.left() - 1, label.top(), label.width() + 1, label.height()));
-        QCOMPARE(form.Picture1->childAt(label.center()), form.Days[day]);
     }
 
 private slots:
-    void startupShowsTodaysMonth()
+    // The places of days 1, 9 and the last, each set off differently in its column.
+    void layout_data()
     {
-        FormFixture f;
-        f.clock.time = QDateTime(QDate(2006, 1, 14), QTime(9, 0));
-        Form1& form = f.start();
-        verifyGrid(form, 2006, 1);
-        verifyMarker(form, 14);
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<Places>("places");
+        QTest::newRow("Thursday") << "June 2006" << 5 << Places{{109, 34}, {130, 48}, {125, 90}};
+        QTest::newRow("31 days, Sunday")
+            << "January 2006" << 6 << Places{{175, 34}, {42, 62}, {59, 104}};
+        QTest::newRow("30 days, Sunday")
+            << "September 2024" << 6 << Places{{175, 34}, {42, 62}, {37, 104}};
+        QTest::newRow("28 days, Monday")
+            << "February 2010" << 4 << Places{{43, 34}, {64, 48}, {169, 76}};
+        // Februaries: 2024 and 2000 are leap years, 1900 is not.
+        QTest::newRow("2024") << "February 2024" << 5 << Places{{109, 34}, {130, 48}, {103, 90}};
+        QTest::newRow("2000") << "February 2000" << 5 << Places{{65, 34}, {86, 48}, {59, 90}};
+        QTest::newRow("1900") << "February 1900" << 5 << Places{{109, 34}, {130, 48}, {81, 90}};
+    }
+    void layout()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, rows);
+        QFETCH(Places, places);
+        const QDate month = QDate::fromString(caption, "MMMM yyyy");
+        const MonthLayout l = MonthLayout::of(month.year(), month.month());
+        QCOMPARE(l.caption, caption);
+        QCOMPARE(l.rows, rows);
+        QCOMPARE(l.days.size(), month.daysInMonth());
+        Places got;
+        for (const MonthLayout::Place& p : {l.days[0], l.days[8], l.days.last()})
+            got << QPoint(p.left, p.top);
+        QCOMPARE(got, places);
     }
 
-    void rolloverAtMidnight_data()
+    // Each row starts at 23:59 on `start` and ticks idly at 23:59:59. Then the actions:
+    // '+' next month, '-' previous month, 'n' the clock passes midnight and the timer ticks.
+    void timeline_data()
     {
-        QTest::addColumn<QDateTime>("before");
-        QTest::addColumn<int>("nextYear");
-        QTest::addColumn<int>("nextMonth");
-        QTest::addColumn<int>("nextDay");
-        QTest::newRow("new day") << QDateTime(QDate(2026, 12, 6), QTime(23, 59, 59)) << 2026 << 12 << 7;
-        QTest::newRow("new month") << QDateTime(QDate(2026, 4, 30), QTime(23, 59, 59)) << 2026 << 5 << 1;
-        QTest::newRow("leap day") << QDateTime(QDate(2028, 2, 28), QTime(23, 59, 59)) << 2028 << 2 << 29;
-        QTest::newRow("new year") << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)) << 2027 << 1 << 1;
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<int>("marked");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("new day") << QDate(2026, 12, 6) << "n" << 7 << "2026-12";
+        QTest::newRow("month end") << QDate(2026, 4, 30) << "n" << 1 << "2026-05";
+        QTest::newRow("leap day") << QDate(2028, 2, 28) << "n" << 29 << "2028-02";
+        QTest::newRow("after leap day") << QDate(2028, 2, 29) << "n" << 1 << "2028-03";
+        QTest::newRow("year end") << QDate(2026, 12, 31) << "n" << 1 << "2027-01";
+        QTest::newRow("next carries the year") << QDate(2026, 12, 6) << "+" << 0 << "2027-01";
+        QTest::newRow("previous carries the year") << QDate(2027, 1, 6) << "-" << 0 << "2026-12";
+        QTest::newRow("a year on") << QDate(2026, 12, 6) << QString(12, '+') << 0 << "2027-12";
+        QTest::newRow("31st, April shown") << QDate(2026, 3, 31) << "+" << 0 << "2026-04";
+        QTest::newRow("back to today's month") << QDate(2026, 3, 31) << "+-" << 31 << "2026-03";
+        QTest::newRow("first step, month shown") << QDate(2027, 1, 31) << "n+" << 0 << "2027-03";
+        QTest::newRow("browsing past midnight") << QDate(2026, 12, 6) << "+n" << 0 << "2027-01";
+        QTest::newRow("browsed back, midnight") << QDate(2026, 12, 6) << "+-n" << 7 << "2026-12";
     }
-    void rolloverAtMidnight()
+    void timeline()
     {
-        QFETCH(QDateTime, before);
-        QFETCH(int, nextYear);
-        QFETCH(int, nextMonth);
-        QFETCH(int, nextDay);
+        QFETCH(QDate, start);
+        QFETCH(QString, actions);
+        QFETCH(int, marked);
+        QFETCH(QString, shown);
         FormFixture f;
-        f.clock.time = before;
+        f.clock.time = QDateTime(start, QTime(23, 59));
         Form1& form = f.start();
-        verifyGrid(form, before.date().year(), before.date().month());
-        verifyMarker(form, before.date().day());
-        f.clock.time = before.addSecs(1);
-        form.Timer1_Timer();
-        verifyGrid(form, nextYear, nextMonth);
-        verifyMarker(form, nextDay);
-    }
-
-    // Arrows step through the months and carry the year; twelve steps come back to the
-    // same month a year away.
-    void navigation()
-    {
-        FormFixture f;
-        f.clock.time = QDateTime(QDate(2026, 12, 6), QTime(10, 0));
-        Form1& form = f.start();
+        verifyShown(form, start, start.day());
         Calendar& calendar = form.calendar();
-        calendar.Label12_Click();
-        verifyGrid(form, 2027, 1);
-        verifyMarker(form, 0);
-        QVERIFY(form.MonthBrowsing);
-        calendar.Label11_Click();
-        verifyGrid(form, 2026, 12);
-        verifyMarker(form, 6);
-        for (int i = 0; i < 12; ++i)
-            calendar.Label12_Click();
-        verifyGrid(form, 2027, 12);
-        verifyMarker(form, 0);
-        for (int i = 0; i < 12; ++i)
-            calendar.Label11_Click();
-        verifyGrid(form, 2026, 12);
-        for (int i = 0; i < 12; ++i)
-            calendar.Label11_Click();
-        verifyGrid(form, 2025, 12);
-        // Browsing stays put when the timer ticks, and when the day changes.
-        f.clock.time = f.clock.time.addDays(1);
-        form.Timer1_Timer();
-        verifyGrid(form, 2025, 12);
-        verifyMarker(form, 0);
-    }
-
-    // A widget left running into a new month steps from the month it shows.
-    void firstStepStartsFromTheShownMonth()
-    {
-        FormFixture f;
-        f.clock.time = QDateTime(QDate(2026, 12, 31), QTime(23, 0));
-        Form1& form = f.start();
-        f.clock.time = QDateTime(QDate(2027, 2, 1), QTime(8, 0));
-        form.Timer1_Timer();
-        verifyGrid(form, 2027, 2);
-        form.calendar().Label12_Click();
-        verifyGrid(form, 2027, 3);
-    }
-
-    // Today the 31st while a 30-day month is shown: no marker, no crash.
-    void markerOnlyInTodaysMonth()
-    {
-        FormFixture f;
-        f.clock.time = QDateTime(QDate(2026, 3, 31), QTime(12, 0));
-        Form1& form = f.start();
-        verifyMarker(form, 31);
-        form.calendar().Label12_Click(); // April has 30 days
-        verifyGrid(form, 2026, 4);
-        verifyMarker(form, 0);
-        form.calendar().Label11_Click();
-        verifyMarker(form, 31);
-    }
-
-    void rebuildsDoNotLeak()
-    {
-        FormFixture f;
-        Form1& form = f.start();
-        const auto children = [&] { return form.Picture1->findChildren<QWidget*>().size(); };
-        form.calendar().Label12_Click();
-        const qsizetype once = children();
-        for (int i = 0; i < 5000; ++i) {
-            form.calendar().Label11_Click();
-            form.calendar().Label12_Click();
+        // A tick later the same day rebuilds nothing.
+        const QList<SkinLabel*> before = calendar.Days;
+        f.clock.time = f.clock.time.addSecs(59);
+        calendar.Timer1_Timer();
+        QCOMPARE(calendar.Days, before);
+        for (const QChar action : actions) {
+            if (action == u'+')
+                calendar.Label12_Click();
+            else if (action == u'-')
+                calendar.Label11_Click();
+            else {
+                f.clock.time = f.clock.time.addSecs(1);
+                calendar.Timer1_Timer();
+            }
         }
-        QCOMPARE(children(), once);
-        QCOMPARE(form.Days.size(), MonthLayout::of(2027, 1).days.size() + 1);
-    }
-
-    // A tick that changes nothing leaves the labels as they are.
-    void idleTickTouchesNothing()
-    {
-        FormFixture f;
-        Form1& form = f.start();
-        const QList<SkinLabel*> before = form.Days;
-        f.clock.time = f.clock.time.addSecs(60);
-        form.Timer1_Timer();
-        QCOMPARE(form.Days, before);
+        verifyShown(form, QDate::fromString(shown + "-01", Qt::ISODate), marked);
     }
 
     void linkButtons()

@@ -1,104 +1,46 @@
-// The hover box: the hit test and the poll's two states.
+// The hover box: the poll's hit test, both edges inside, and when it shows or hides the box.
 #include "FormFixture.h"
-#include "hover/HitTest.h"
-#include "hover/HoverTracker.h"
+#include "app/SkinLayout.h"
 
-#include <QCursor>
 #include <QTest>
 
 class TestHover : public QObject
 {
     Q_OBJECT
-
-    static bool boxShown(Form1& form)
-    {
-        const bool shown = form.Line1->isVisibleTo(&form);
-        for (QWidget* line : {form.Line2, form.Line3, form.Line4})
-            if (line->isVisibleTo(&form) != shown)
-                qFatal("the box's lines disagree");
-        return shown;
-    }
-
 private slots:
-    void hitTest_data()
+    // `cursor` is in window pixels; the window lies away from the screen's origin.
+    void poll_data()
     {
+        QTest::addColumn<bool>("before");
         QTest::addColumn<QPoint>("cursor");
-        QTest::addColumn<bool>("over");
-        // The control: 24, 33, 188 × 143 in a window at 100, 50.
-        QTest::newRow("inside") << QPoint(200, 150) << true;
-        QTest::newRow("left edge") << QPoint(124, 150) << true;
-        QTest::newRow("left of it") << QPoint(123, 150) << false;
-        QTest::newRow("right edge") << QPoint(312, 150) << true;
-        QTest::newRow("right of it") << QPoint(313, 150) << false;
-        QTest::newRow("top edge") << QPoint(200, 83) << true;
-        QTest::newRow("above") << QPoint(200, 82) << false;
-        QTest::newRow("bottom edge") << QPoint(200, 226) << true;
-        QTest::newRow("below") << QPoint(200, 227) << false;
-        QTest::newRow("bottom-right corner") << QPoint(312, 226) << true;
+        QTest::addColumn<bool>("after");
+        const QRect a = SkinLayout::hoverArea;
+        QTest::newRow("top-left corner") << false << a.topLeft() << true;
+        QTest::newRow("left of it") << true << QPoint(a.left() - 1, a.top()) << false;
+        QTest::newRow("above it") << true << QPoint(a.left(), a.top() - 1) << false;
+        QTest::newRow("bottom-right corner") << false << a.bottomRight() + QPoint(1, 1) << true;
+        QTest::newRow("right of it") << true << a.bottomRight() + QPoint(2, 1) << false;
+        QTest::newRow("below it") << true << a.bottomRight() + QPoint(1, 2) << false;
+        QTest::newRow("stays over") << true << a.center() << true;
+        QTest::newRow("stays out") << false << QPoint(0, 0) << false;
     }
-    void hitTest()
+    void poll()
     {
+        QFETCH(bool, before);
         QFETCH(QPoint, cursor);
-        QFETCH(bool, over);
-        QCOMPARE(HitTest::CursorOverControl(cursor, {100, 50}, {24, 33, 188, 143}), over);
-    }
-
-    void pollFollowsThePointer()
-    {
+        QFETCH(bool, after);
         FormFixture f;
         Form1& form = f.start();
-        form.move(100, 50);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        HoverTracker& hover = form.hoverTracker();
-        const QPoint origin = form.geometry().topLeft();
-        QVERIFY(form.CursorEvents->isActive());
-
-        QCursor::setPos(origin + QPoint(5, 5));
-        hover.CursorEvents_Timer();
-        QVERIFY(!boxShown(form));
-        QCOMPARE(form.Image1Label->tag(), QString("MouseOut"));
-
-        QCursor::setPos(origin + QPoint(24 + 188, 33 + 143)); // the inclusive corner
-        hover.CursorEvents_Timer();
-        QVERIFY(boxShown(form));
-        QCOMPARE(form.Image1Label->tag(), QString("MouseOver"));
-        // No change of state, nothing touched: a line hidden behind the poll's back stays so.
-        form.Line1->hide();
-        hover.CursorEvents_Timer();
-        QVERIFY(!form.Line1->isVisibleTo(&form));
-        form.Line1->show();
-
-        QCursor::setPos(origin + QPoint(100, 250));
-        hover.CursorEvents_Timer();
-        QVERIFY(!boxShown(form));
-        QCOMPARE(form.Image1Label->tag(), QString("MouseOut"));
-
-        // The box follows the window wherever it is dragged.
         form.move(300, 200);
-        QTRY_COMPARE(form.geometry().topLeft(), origin + QPoint(200, 150));
-        hover.CursorEvents_Timer();
-        QVERIFY(!boxShown(form));
-        QCursor::setPos(form.geometry().topLeft() + QPoint(50, 50));
-        hover.CursorEvents_Timer();
-        QVERIFY(boxShown(form));
-        // The box's lines sit around the picture.
-        QCOMPARE(form.Line1->geometry(), QRect(22, 31, 190, 1));
-        QCOMPARE(form.Line2->geometry(), QRect(23, 177, 190, 1));
-        QCOMPARE(form.Line4->geometry(), QRect(212, 31, 1, 147));
-    }
-
-    // The real 40 ms poll, untouched by the test.
-    void pollRunsOnItsOwn()
-    {
-        FormFixture f;
-        Form1& form = f.start();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCursor::setPos(form.geometry().topLeft() + QPoint(100, 100));
-        QTRY_VERIFY_WITH_TIMEOUT(boxShown(form), 1000);
-        QCursor::setPos(form.geometry().topLeft() + QPoint(100, 300));
-        QTRY_VERIFY_WITH_TIMEOUT(!boxShown(form), 1000);
+        if (before)
+            form.hoverTracker().ShowHoverBox();
+        // Flipped behind the poll's back: a poll that changes nothing leaves it so.
+        form.Line1->setVisible(!before);
+        QCursor::setPos(form.geometry().topLeft() + cursor);
+        form.hoverTracker().CursorEvents_Timer();
+        QCOMPARE(form.Image1Label->tag(), QString(after ? "MouseOver" : "MouseOut"));
+        for (QWidget* l : {form.Line1, form.Line2, form.Line3, form.Line4})
+            QCOMPARE(l->isVisibleTo(&form), l == form.Line1 && before == after ? !after : after);
     }
 };
 

@@ -1,64 +1,39 @@
 #include "RawHttp.h"
 
-#include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 namespace {
 
-constexpr int timeoutMs = 10000;
-
-// The response parsed so far; complete once the head and the announced body are in.
-bool parse(const QByteArray& received, bool head, RawResponse& response)
+// The size of the response at the start of `received`, or -1 while it is incomplete.
+qsizetype responseSize(const QByteArray& received, bool head)
 {
-    const qsizetype headEnd = received.indexOf("\r\n\r\n");
-    if (headEnd < 0)
-        return false;
-    const QList<QByteArray> lines = received.left(headEnd).split('\n');
-    response.status = lines.value(0).split(' ').value(1).toInt();
-    response.headers.clear();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0)
-            response.headers.insert(lines[i].left(colon).trimmed().toLower(),
-                                    lines[i].mid(colon + 1).trimmed());
-    }
-    const qsizetype length = head ? 0 : response.headers.value("content-length").toLongLong();
-    response.body = received.mid(headEnd + 4, length);
-    response.extra = received.mid(headEnd + 4 + length);
-    return response.body.size() == length;
+    const qsizetype headSize = received.indexOf("\r\n\r\n") + 4;
+    if (headSize < 4)
+        return -1;
+    static const QRegularExpression contentLength("\r\nContent-Length: (\\d+)\r\n");
+    const auto length = contentLength.match(QString::fromLatin1(received.left(headSize)));
+    const qsizetype size = headSize + (head ? 0 : length.captured(1).toLongLong());
+    return received.size() >= size ? size : -1;
 }
 
 } // namespace
 
-RawResponse rawExchange(int port, const QByteArray& request, const QHostAddress& from, int lingerMs)
+QByteArray rawRequest(int port, const QByteArray& target, const QByteArray& method,
+                      const QByteArray& headers, const QHostAddress& from)
 {
-    RawResponse response;
     QTcpSocket socket;
-    if (!socket.bind(from)) {
-        qWarning("cannot bind to %s", qPrintable(from.toString()));
-        return response;
-    }
+    socket.bind(from);
     socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    if (!socket.waitForConnected(timeoutMs))
-        return response;
-    socket.write(request);
-    const bool head = request.startsWith("HEAD ");
+    socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: localhost:" +
+                 QByteArray::number(port) + "\r\n" + headers + "Connection: close\r\n\r\n");
     QByteArray received;
-    while (!parse(received, head, response) && socket.waitForReadyRead(timeoutMs))
+    while (responseSize(received, method == "HEAD") < 0 && socket.waitForReadyRead(10000))
         received += socket.readAll();
-    QElapsedTimer linger;
-    linger.start();
-    while (linger.elapsed() < lingerMs && socket.waitForReadyRead(lingerMs - linger.elapsed()))
-        received += socket.readAll();
-    parse(received, head, response);
-    return response;
+    return received.left(responseSize(received, method == "HEAD"));
 }
 
-RawResponse rawRequest(int port, const QByteArray& target, const QByteArray& method,
-                       const QHostAddress& from)
+QByteArray bodyOf(const QByteArray& response)
 {
-    return rawExchange(port,
-                       method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1:" +
-                           QByteArray::number(port) + "\r\nConnection: close\r\n\r\n",
-                       from);
+    return response.mid(response.indexOf("\r\n\r\n") + 4);
 }

@@ -2,23 +2,33 @@
 
 #include "PictureServer.h"
 
-#include <memory>
 #include <thread>
 
 // A real artcal-server, in-process, on 127.0.0.1 and a port the system picks, served
-// from a thread of its own until the object is destroyed.
+// from a thread of its own until the object is destroyed. Seed 1; the library is read
+// once, at the start.
 class ServerThread
 {
 public:
-    // Seed 1; the library is rescanned only when asked.
-    explicit ServerThread(const QString& libraryPath);
-    ~ServerThread();
-
+    explicit ServerThread(const QString& libraryPath)
+        : m_server({libraryPath, 1, std::chrono::hours(1)}), m_port(m_server.bind("127.0.0.1", 0)),
+          m_thread([this] { m_server.listen(); })
+    {
+        if (m_port <= 0)
+            qFatal("cannot bind a loopback port");
+        // listen() marks the server running before it accepts; requests may go out now.
+        while (!m_server.isRunning())
+            std::this_thread::yield();
+    }
+    ~ServerThread()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
     int port() const { return m_port; }
-    server::PictureServer& server() { return *m_server; }
 
 private:
-    std::unique_ptr<server::PictureServer> m_server;
-    int m_port = -1;
+    server::PictureServer m_server;
+    const int m_port;
     std::thread m_thread;
 };

@@ -1,27 +1,32 @@
 #pragma once
 
-#include <QColor>
-#include <QString>
+#include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 
 // A picture library in a temporary folder, made of small real image files.
 class TestLibrary
 {
 public:
-    TestLibrary();
-
     QString path() const { return m_dir.path(); }
-    // Writes `<category>/<name>` as a small image; the format follows the suffix.
-    QString addPicture(const QString& category, const QString& name,
-                       QColor colour = QColor(90, 140, 200));
+    // Writes `<category>/<name>`, a 32×24 image whose format follows the suffix.
+    QString addPicture(const QString& category, const QString& name)
+    {
+        QImage image(32, 24, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = m_dir.filePath(category + '/' + name);
+        if (!QDir(m_dir.path()).mkpath(category) ||
+            !image.save(path, name.endsWith(".png", Qt::CaseInsensitive) ? "PNG" : "JPEG"))
+            qWarning("cannot write %s", qPrintable(path));
+        return path;
+    }
     // Adds `count` pictures named "<prefix>N.jpg".
-    void addPictures(const QString& category, int count, const QString& prefix = "p");
-    // Gives the root and every category folder a new, distinct modification time, so a
-    // check for changes sees one even when the file system's clock is coarser than the
-    // test is fast.
-    void touchFolders();
+    void addPictures(const QString& category, int count, const QString& prefix = "p")
+    {
+        for (int i = 0; i < count; ++i)
+            addPicture(category, prefix + QString::number(i) + ".jpg");
+    }
 
 private:
     QTemporaryDir m_dir;
-    int m_touches = 0;
 };

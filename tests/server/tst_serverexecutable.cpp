@@ -1,102 +1,80 @@
-// The artcal-server executable as a user or a script runs it.
+// The artcal-server executable as a user or a script runs it: its command line, the demo
+// library, the signals that stop it, and what keeps it from starting.
+#include <QDir>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <httplib.h>
 
+#include <csignal>
+
 class TestServerExecutable : public QObject
 {
     Q_OBJECT
 private slots:
-    void demoServesTheWidgetExchange();
-    void badArgumentsAreRefused_data();
-    void badArgumentsAreRefused();
-    void busyPortIsReported();
+    void run_data();
+    void run();
 };
 
-namespace {
-
-// Starts the server and reads the port from the line it prints once it listens.
-int startServer(QProcess& process, const QStringList& arguments)
+void TestServerExecutable::run_data()
 {
-    process.start(ARTCAL_SERVER, arguments);
-    // Painting the demo library comes first; under sanitizers that takes a while.
-    QElapsedTimer timer;
-    timer.start();
-    while (!process.canReadLine() && timer.elapsed() < 120000 &&
-           process.state() != QProcess::NotRunning)
-        process.waitForReadyRead(1000);
-    const QByteArray line = process.readLine().trimmed();
-    const QByteArray prefix = "artcal-server listening on http://127.0.0.1:";
-    if (!line.startsWith(prefix))
-        return -1;
-    return line.mid(prefix.size()).toInt();
-}
-
-} // namespace
-
-void TestServerExecutable::demoServesTheWidgetExchange()
-{
-    QTemporaryDir dir;
-    const QString library = dir.filePath("library");
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const int port =
-        startServer(process, {"--demo", "--port", "0", "--library", library, "--seed", "5"});
-    QVERIFY(port > 0);
-
-    httplib::Client client("127.0.0.1", port);
-    QCOMPARE(client.Get("/calender/curpic.dat")->body, "-1");
-    QCOMPARE(client.Get("/calender/queryrandompic.php?category=Light%20%26%20Shadow")->status, 200);
-    const QList<QByteArray> record =
-        QByteArray::fromStdString(client.Get("/calender/curpic.dat")->body).split('\n');
-    QCOMPARE(record.size(), 4);
-    QCOMPARE(record[3], "Light & Shadow");
-    const QByteArray path = record[1].mid(record[1].indexOf('/', 7));
-    const auto picture = client.Get(path.toStdString());
-    QVERIFY(picture);
-    QImage image;
-    QVERIFY(image.loadFromData(QByteArray::fromStdString(picture->body), "JPEG"));
-
-    process.terminate();
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 0);
-}
-
-void TestServerExecutable::badArgumentsAreRefused_data()
-{
+    // Stand-ins: "BUSY" a port in use, "FILE" a plain file, "USED" a folder that holds one.
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("port too large") << QStringList({"--port", "70000"});
-    QTest::newRow("seed not a number") << QStringList({"--seed", "x"});
-    QTest::newRow("unknown option") << QStringList({"--colour"});
+    QTest::addColumn<int>("signal"); // sent once it listens; 0: it ends by itself
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("said"); // in its output
+    const auto row = [](const char* name, const QStringList& arguments, int signal, int exitCode,
+                        const char* said) {
+        QTest::newRow(name) << arguments << signal << exitCode << QByteArray(said);
+    };
+    row("demo into an empty folder", {"--demo"}, SIGTERM, 0, "has 30 pictures in 5 categories");
+    row("demo leaves a folder in use alone", {"--demo", "--library", "USED"}, SIGINT, 0,
+        "has 0 pictures");
+    row("no demo", {}, SIGHUP, 0, "has 0 pictures");
+    row("port too large", {"--port", "70000"}, 0, 2, "--port takes 0 to 65535");
+    row("seed not a number", {"--seed", "x"}, 0, 2, "--seed a number");
+    row("port in use", {"--port", "BUSY"}, 0, 1, "cannot listen");
+    row("library is a file", {"--library", "FILE"}, 0, 1, "cannot create the library");
 }
 
-void TestServerExecutable::badArgumentsAreRefused()
+void TestServerExecutable::run()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(int, signal);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, said);
     QTemporaryDir dir;
-    QProcess process;
-    process.start(ARTCAL_SERVER, arguments << "--library" << dir.path());
-    QVERIFY(process.waitForFinished(30000));
-    QVERIFY(process.exitCode() != 0);
-    QVERIFY(process.readAllStandardOutput().isEmpty());
-}
+    QTcpServer busy;
+    QFile file(dir.filePath("file"));
+    QVERIFY(busy.listen(QHostAddress::LocalHost) && file.open(QIODevice::WriteOnly));
+    QVERIFY(QDir(dir.path()).mkpath("used/Mine"));
+    arguments.replaceInStrings("BUSY", QString::number(busy.serverPort()))
+        .replaceInStrings("FILE", file.fileName())
+        .replaceInStrings("USED", dir.filePath("used"));
 
-void TestServerExecutable::busyPortIsReported()
-{
-    QTemporaryDir dir;
-    QProcess first;
-    const int port = startServer(first, {"--port", "0", "--library", dir.path()});
-    QVERIFY(port > 0);
-    QProcess second;
-    second.start(ARTCAL_SERVER, {"--port", QString::number(port), "--library", dir.path()});
-    QVERIFY(second.waitForFinished(30000));
-    QCOMPARE(second.exitCode(), 1);
-    QVERIFY(second.readAllStandardError().contains("cannot listen"));
-    first.terminate();
-    QVERIFY(first.waitForFinished(10000));
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // The last value of an option counts: the row's own come after the defaults.
+    process.start(ARTCAL_SERVER,
+                  QStringList{"--port", "0", "--library", dir.filePath("library")} + arguments);
+    QByteArray output;
+    // Painting the demo library comes first; under sanitizers that takes a while.
+    while (signal && !output.contains("listening on") && process.waitForReadyRead(120000))
+        output += process.readAll();
+    if (signal) {
+        // It is stopped once it answers: a signal between the line and the serving is lost.
+        const QByteArray listening = "listening on http://127.0.0.1:";
+        const QByteArray port = output.mid(output.indexOf(listening) + listening.size());
+        QVERIFY(httplib::Client("127.0.0.1", port.split('\n')[0].toInt()).Get("/"));
+        ::kill(pid_t(process.processId()), signal);
+    }
+    QVERIFY(process.waitForFinished(30000));
+    output += process.readAll();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY2(output.contains(said), output.constData());
 }
 
 QTEST_GUILESS_MAIN(TestServerExecutable)

@@ -1,40 +1,30 @@
 #pragma once
 
-#include <QList>
 #include <QMap>
-#include <QObject>
 #include <QTcpServer>
 #include <QUrl>
 
 #include <chrono>
 #include <memory>
-#include <utility>
 
-// A small HTTP/1.1 server for tests, on 127.0.0.1 and a port the system picks. Each
-// route answers with a canned behaviour, good or bad, and every request is recorded.
-// It runs on the test's own event loop and answers one request per connection.
+// A small HTTP/1.1 server for tests on 127.0.0.1, a port the system picks and the test's
+// event loop. Routes answer one request per connection, well or badly; all are recorded.
 class FaultServer : public QObject
 {
     Q_OBJECT
 public:
-    using Headers = QList<std::pair<QByteArray, QByteArray>>;
-
     // How a route answers. The body is `body`, else `generatedSize` bytes made up as
-    // they are sent (see generated()), else the contents of `bodyFile`.
+    // they are sent (see generated()).
     struct Answer
     {
-        enum class Ending {
-            Close, // close the connection normally
-            Reset, // abort it with a TCP reset
-            Stall, // keep it open and send nothing more
-        };
+        // How a cut body ends: a normal close, a TCP reset, or an open, silent connection.
+        enum class Ending { Close, Reset, Stall };
 
         int status = 200;
         QByteArray contentType = "text/plain";
-        Headers headers{}; // extra headers, such as Location
+        QList<std::pair<QByteArray, QByteArray>> headers{}; // extra ones, such as Location
         QByteArray body{};
         qint64 generatedSize = -1;
-        QString bodyFile{};
         bool sendLength = true;                   // send a Content-Length header
         qint64 claimedLength = -1;                // the Content-Length sent; -1: the true length
         std::chrono::milliseconds headerDelay{0}; // wait before the status line
@@ -46,39 +36,37 @@ public:
 
     struct Request
     {
-        QByteArray method;
-        QByteArray target; // the path and query as sent
-        Headers headers;
+        QByteArray target;                      // the path and query as sent
+        QMap<QByteArray, QByteArray> headers{}; // by lower-case name: see header()
 
-        QByteArray path() const;
-        // The value of the header `name` (any case); empty when absent.
-        QByteArray header(const QByteArray& name) const;
+        QByteArray path() const { return target.split('?').first(); }
+        QByteArray header(const QByteArray& name) const { return headers.value(name.toLower()); }
     };
 
     explicit FaultServer(QObject* parent = nullptr);
 
-    bool isListening() const { return m_server.isListening(); }
     // The address of `target` (a path, with a query if any) on this server.
-    QUrl url(const QByteArray& target) const;
+    QUrl url(const QByteArray& target) const
+    {
+        return QUrl::fromEncoded("http://127.0.0.1:" + QByteArray::number(m_server.serverPort()) +
+                                 target);
+    }
     // Routes are matched on the path alone; unknown paths answer 404.
-    void route(const QByteArray& path, const Answer& answer);
+    void route(const QByteArray& path, const Answer& answer) { m_routes.insert(path, answer); }
 
     const QList<Request>& requests() const { return m_requests; }
     // Connections that ended, by either side.
     int closedConnections() const { return m_closedConnections; }
 
-    // The bytes of a generated body from `offset` on: a pattern that repeats every 251
-    // bytes, so a shifted or dropped piece shows.
+    // Bytes of a generated body from `offset` on: a 251-byte cycle, so shifted bytes show.
     static QByteArray generated(qint64 offset, qint64 size);
 
 private:
     struct Exchange;
 
     void accept();
-    void readRequest(const std::shared_ptr<Exchange>& exchange);
-    void sendHead(const std::shared_ptr<Exchange>& exchange);
+    void read(const std::shared_ptr<Exchange>& exchange);
     void pump(const std::shared_ptr<Exchange>& exchange);
-    void end(const std::shared_ptr<Exchange>& exchange);
 
     QMap<QByteArray, Answer> m_routes;
     QList<Request> m_requests;

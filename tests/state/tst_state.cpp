@@ -1,0 +1,170 @@
+// The state files on disk, where they live, and the window's start over damaged ones.
+#include "FileSizeLimit.h"
+#include "FormFixture.h"
+#include "settings/SettingsFile.h"
+#include "state/PictureRecord.h"
+#include "state/StateFolder.h"
+
+#include <QTest>
+
+#include <sys/stat.h>
+
+// Puts at `name` these bytes, or nothing (""), a folder ("<folder>") or a FIFO ("<fifo>").
+static void place(const FormFixture& f, const QString& name, const QByteArray& what)
+{
+    const QString path = f.path(name);
+    QFile::remove(path);
+    QDir().mkpath(QFileInfo(path).path());
+    if (what == "<folder>")
+        QDir().mkpath(path);
+    else if (what == "<fifo>")
+        mkfifo(QFile::encodeName(path), 0600);
+    else if (!what.isEmpty())
+        f.write(name, what);
+}
+
+class TestState : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Lines end in CR LF, LF or a lone CR; only a plain file up to 1 MiB is read. A choice is
+    // 16-bit, in its list (here 40000 intervals, 4 categories) or -1; else its default (1, 0).
+    void load_data()
+    {
+        QTest::addColumn<QByteArray>("what");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("category");
+        const QByteArray lines = " 4 \r\n 2 \r\n";
+        QTest::newRow("crlf") << lines << 4 << 2;
+        QTest::newRow("lf, none, 16-bit top") << QByteArray("32767\n-1") << 32767 << -1;
+        QTest::newRow("lone cr, plus sign") << QByteArray("+4\r2\r") << 4 << 2;
+        QTest::newRow("cr cr lf is two ends") << QByteArray("4\r\r\n2") << 4 << 0;
+        QTest::newRow("bom at start") << QByteArray("\xef\xbb\xbf\x34\n\xef\xbb\xbf\x32") << 4 << 0;
+        QTest::newRow("tab is not a space") << QByteArray("\t3\r\n  2  ") << 1 << 2;
+        QTest::newRow("past 16 bits, past the list") << QByteArray("32768\r\n 4 ") << 1 << 0;
+        QTest::newRow("past int, below none") << QByteArray("99999999999\r\n-2") << 1 << 0;
+        QTest::newRow("1 MiB") << lines.leftJustified(1 << 20, 'x') << 4 << 2;
+        QTest::newRow("past 1 MiB") << lines.leftJustified((1 << 20) + 1, 'x') << 1 << 0;
+        QTest::newRow("missing") << QByteArray() << 1 << 0;
+        QTest::newRow("fifo") << QByteArray("<fifo>") << 1 << 0;
+    }
+    void load()
+    {
+        QFETCH(QByteArray, what);
+        QFETCH(int, interval);
+        QFETCH(int, category);
+        FormFixture f;
+        place(f, "Settings.dat", what);
+        const SettingsFile::Choices choices = SettingsFile::load(f.path("Settings.dat"), 40000, 4);
+        QCOMPARE(QList({choices.interval, choices.category}), QList({interval, category}));
+    }
+
+    // CR LF ends every line, the last too. A full disk leaves the old file as it was.
+    void save_data()
+    {
+        QTest::addColumn<int>("diskRoom"); // bytes a file may grow to; 0: no limit
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::newRow("saved") << 0 << QByteArray(" 3 \r\n-1 \r\n");
+        QTest::newRow("full disk") << 8 << QByteArray("old\r\n");
+    }
+    void save()
+    {
+        QFETCH(int, diskRoom);
+        QFETCH(QByteArray, onDisk);
+        FormFixture f;
+        f.write("Settings.dat", "old\r\n");
+        auto full = diskRoom ? std::make_unique<FileSizeLimit>(diskRoom) : nullptr;
+        QCOMPARE(SettingsFile::save(f.path("Settings.dat"), {3, -1}), !diskRoom);
+        full.reset();
+        QCOMPARE(f.read("Settings.dat"), onDisk);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList{"Settings.dat"});
+    }
+
+    void pictureTag_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("no separator") << "http://x/p" << QStringList{"http://x/p", "", "", ""};
+        QTest::newRow("empty fields") << "!?!u!?!!?!" << QStringList{"", "u", "", ""};
+        QTest::newRow("separator in a field")
+            << "a!?!b!?!c!?!d!?!e" << QStringList{"a", "b", "c", "d"};
+    }
+    void pictureTag()
+    {
+        QFETCH(QString, tag);
+        QFETCH(QStringList, fields);
+        QCOMPARE(PictureRecord::fromTag(tag).toLines(), fields);
+    }
+
+    // Installed in share/, run from bin/; only a chosen user folder is seeded, never over a file.
+    void stateFolder_data()
+    {
+        QTest::addColumn<QString>("option"); // --data-dir
+        QTest::addColumn<bool>("portable");  // bin/ holds a Settings.dat
+        QTest::addColumn<QString>("chosen"); // empty: an error says why
+        QTest::newRow("option wins") << "share" << true << "share";
+        QTest::newRow("option not a folder") << "share/Settings.dat" << false << "";
+        QTest::newRow("portable") << "" << true << "bin";
+        QTest::newRow("user folder") << "" << false << "user";
+    }
+    void stateFolder()
+    {
+        QFETCH(QString, option);
+        QFETCH(bool, portable);
+        QFETCH(QString, chosen);
+        FormFixture f;
+        place(f, "share/Settings.dat", " 4 ");
+        place(f, "share/Categories.dat", "c");
+        place(f, "bin/Settings.dat", portable ? " 0 " : "");
+        place(f, "user/Settings.dat", " 1 ");
+        StateFolder::Places where{
+            {}, f.path("bin"), f.path("user"), {f.path("nowhere"), f.path("share")}};
+        if (!option.isEmpty())
+            where.dataDirOption = f.path(option);
+        QString error;
+        QCOMPARE(StateFolder::resolve(where, &error), chosen.isEmpty() ? "" : f.path(chosen));
+        QCOMPARE(error.isEmpty(), !chosen.isEmpty());
+        QCOMPARE(f.read("user/Settings.dat"), " 1 ");
+        QCOMPARE(f.read("user/Categories.dat"), chosen == "user" ? "c" : "<missing>");
+    }
+
+    // Over one damaged state file the window starts with what it can read, writing nothing.
+    void start_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("what");
+        QTest::addColumn<QString>("shown"); // interval, category, the picture: stored or default
+        QTest::newRow("all good") << "Settings.dat" << QByteArray(" 3 \r\n 3 ") << "3 Été stored";
+        QTest::newRow("bad settings") << "Settings.dat" << QByteArray("\xff\x80") << "1 All stored";
+        QTest::newRow("a folder") << "Categories.dat" << QByteArray("<folder>") << "3 All stored";
+        QTest::newRow("bad picture") << "image.jpg" << QByteArray("\xff\xd8 x") << "3 Été default";
+        QTest::newRow("picture fifo") << "image.jpg" << QByteArray("<fifo>") << "3 Été default";
+    }
+    void start()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, what);
+        QFETCH(QString, shown);
+        FormFixture f;
+        f.write("Settings.dat", " 3 \r\n 3 \r\n");
+        f.write("Categories.dat", "Abstract\r\n\xc3\x89t\xc3\xa9\r\n");
+        f.writePicture("image.jpg", Qt::darkCyan);
+        f.write("image.jpg.dat", "http://x/p\r\nhttp://x/p.jpg\r\n12\r\nx\r\n");
+        place(f, file, what);
+        const QByteArray settings = f.read("Settings.dat");
+        const QStringList entries = QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System);
+
+        Form1& form = f.start("http://127.0.0.1:9");
+        const bool byDefault = form.cycle().DefaultPictureShown;
+        QCOMPARE(QString("%1 %2 %3")
+                     .arg(form.Combo1->currentIndex())
+                     .arg(form.Combo2->currentText(), byDefault ? "default" : "stored"),
+                 shown);
+        QCOMPARE(form.Image1->tag().isEmpty(), byDefault);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System), entries);
+        QCOMPARE(f.read("Settings.dat"), settings);
+    }
+};
+
+QTEST_MAIN(TestState)
+#include "tst_state.moc"
