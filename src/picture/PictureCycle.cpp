@@ -68,7 +68,7 @@ void PictureCycle::start()
 void PictureCycle::showBadge()
 {
     // The words "My Gallery" come with the first picture this run installs.
-    if (!DefaultPictureShown && m_view.choices().source != 1)
+    if (!DefaultPictureShown && m_view.choices().source != PictureView::Choices::myGallery)
         m_view.setBadge(PictureView::Badge::Hidden);
     else
         m_view.setBadge(m_installed ? PictureView::Badge::MyGallery : PictureView::Badge::Cover);
@@ -99,12 +99,12 @@ void PictureCycle::Timer2_Timer()
     m_view.showBusy(true);
 
     const PictureView::Choices choices = m_view.choices();
-    if (choices.source == 1) {
+    if (choices.source == PictureView::Choices::myGallery) {
         refreshFromGallery(); // the install's end enables the refresh button again
         return;
     }
     CategoryQuery.clear();
-    if (choices.source > 1)
+    if (choices.source > PictureView::Choices::myGallery)
         CategoryQuery = PictureAnswer::categoryQuery(choices.category);
     m_wb1.navigate(expectedAddress());
     m_view.enableRefresh(true);

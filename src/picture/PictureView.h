@@ -23,6 +23,8 @@ public:
     // Gallery, then the categories) with its caption.
     struct Choices
     {
+        static constexpr int myGallery = 1;
+
         int interval = -1;
         int intervals = 0;
         int source = -1;
