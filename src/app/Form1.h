@@ -77,7 +77,6 @@ public:
 
     Calendar& calendar() { return *m_calendar; }
     PictureCycle& cycle() { return *m_cycle; }
-    platform::Http& http() { return m_http; }
     SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     MyGallery& myGallery() { return *m_myGallery; }
     HoverTracker& hoverTracker() { return *m_hoverTracker; }
