@@ -111,9 +111,10 @@ void Form1::createFeatures()
                                             m_options.serverBase);
     m_cycle = std::make_unique<PictureCycle>(m_options.stateDir, m_options.serverBase, m_http,
                                              static_cast<PictureView&>(*this));
-    m_settingsPanel = std::make_unique<SettingsPanel>(
-        SettingsPanel::Controls{Settings, Combo1, Combo2, Label5, Label1}, m_options.stateDir,
-        *m_cycle);
+    m_settingsPanel =
+        std::make_unique<SettingsPanel>(SettingsPanel::Controls{Settings, SkinLayout::settingsShown,
+                                                                Combo1, Combo2, Label5, Label1},
+                                        m_options.stateDir, *m_cycle);
     m_myGallery = std::make_unique<MyGallery>(
         MyGallery::Controls{Image1, ImageAdded, Downloading, Label9, Label2}, m_options.stateDir,
         m_options.serverBase);
@@ -139,11 +140,6 @@ void Form1::Form_Load()
 void Form1::Timer1_Timer()
 {
     m_calendar->Timer1_Timer();
-}
-
-void Form1::Timer2_Timer()
-{
-    m_cycle->Timer2_Timer();
 }
 
 void Form1::Label6_Click()

@@ -40,7 +40,6 @@ public:
 
     void Form_Load();
     void Timer1_Timer();
-    void Timer2_Timer();
     void Label6_Click();
     void Image1_Click();
 

@@ -34,7 +34,7 @@ void SettingsPanel::loadChoices()
 
 void SettingsPanel::Label5_Click()
 {
-    m_controls.Settings->move(19, 224);
+    m_controls.Settings->move(m_controls.shownAt);
     m_controls.Settings->show();
     m_controls.Settings->raise();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 
 class HotSpot;
@@ -17,6 +18,7 @@ public:
     struct Controls
     {
         PictureBox* Settings; // the panel
+        QPoint shownAt;       // where it opens, over the calendar
         QComboBox* Combo1;    // the interval
         QComboBox* Combo2;    // the source: all, My Gallery, then the categories
         HotSpot* Label5;      // open
