@@ -199,6 +199,11 @@ void Form1::enableRefresh(bool enabled)
     Label6->setEnabled(enabled);
 }
 
+void Form1::showStatus(const QString& text)
+{
+    Image1->setToolTip(text);
+}
+
 void Form1::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

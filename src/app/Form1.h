@@ -97,6 +97,7 @@ private:
     void showPicture(const QImage& picture, const std::optional<PictureRecord>& record) override;
     void setBadge(Badge badge) override;
     void enableRefresh(bool enabled) override;
+    void showStatus(const QString& text) override;
 
     Options m_options;
     std::unique_ptr<SkinImages> m_skin;

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "platform/NetworkWatch.h"
 #include "platform/WebAddress.h"
 #include "state/StateFolder.h"
 
@@ -78,5 +79,10 @@ int main(int argc, char* argv[])
 
     Form1 form({stateDir, base});
     form.show();
+    platform::NetworkWatch network;
+    QObject::connect(&network, &platform::NetworkWatch::improved, &form.cycle(),
+                     &PictureCycle::networkImproved);
+    QObject::connect(&network, &platform::NetworkWatch::meteredChanged, &form.cycle(),
+                     &PictureCycle::setMetered);
     return app.exec();
 }

@@ -9,8 +9,8 @@ namespace GalleryRules {
 
 // The gallery file of a picture: the last "/"-segment of its address plus ".data".
 // Characters no file name may hold become "_", an empty name or one that starts with
-// "." gets "picture" in front so that it stays a visible file, and a very long name
-// is cut so that the file system takes it.
+// "." gets "picture" in front so that it stays a visible file, and a name over the
+// file system's 255 bytes is cut to fit and ends in a short hash of the whole segment.
 QString fileName(const QString& pictureUrl);
 
 // The server's page listing the saved pictures: their ids in the order given, joined

@@ -29,4 +29,12 @@ Arm forInterval(int index, int itemCount);
 // does not read as a number counts as due.
 QString afterTick(const QString& countdown);
 
+// The countdown after the timer stood still for `pausedMs` while time went on (a
+// suspended machine, a clock set forward): lowered by the ticks missed, not below zero.
+QString afterPause(const QString& countdown, qint64 pausedMs);
+
+// The countdown after the `failures`-th refresh in a row that failed: 30 s, then 1, 2,
+// 4 ... minutes, never longer than the interval's own countdown `full`.
+QString afterFailure(int failures, const QString& full);
+
 } // namespace Countdown

@@ -4,12 +4,19 @@
 #include "picture/Countdown.h"
 #include "picture/PictureAnswer.h"
 #include "picture/PictureLoader.h"
+#include "picture/PictureStatus.h"
 #include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/ServerPaths.h"
 #include "state/TextLines.h"
 
 #include <QFileInfo>
+
+namespace {
+// A tick that comes this much later by the wall clock than by the monotonic one
+// follows a suspend, or a clock set forward.
+constexpr qint64 pauseMs = 30 * 1000;
+} // namespace
 
 PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, platform::Http& http,
                            PictureView& view)
@@ -32,7 +39,8 @@ void PictureCycle::showStoredPicture()
     if (QFileInfo(imagePath).isFile()) {
         const QImage picture = PictureLoader::load(imagePath, shown);
         if (!picture.isNull()) {
-            m_view.showPicture(picture, storedRecord());
+            m_shown = storedRecord();
+            m_view.showPicture(picture, m_shown);
             return;
         }
     }
@@ -59,10 +67,22 @@ void PictureCycle::start()
 {
     showBadge();
     RearmTimer2();
-    // A new user should not wait an interval for the first picture.
-    if (DefaultPictureShown)
+    // A new user should not wait an interval for the first picture, nor anyone for a
+    // picture the interval should have replaced while the widget was not running.
+    if (DefaultPictureShown || pictureOutdated())
         Timer2.setTag(QStringLiteral("0"));
     Timer2.setEnabled(true);
+    showStatus();
+}
+
+bool PictureCycle::pictureOutdated() const
+{
+    const PictureView::Choices choices = m_view.choices();
+    const Countdown::Arm arm = Countdown::forInterval(choices.interval, choices.intervals);
+    if (arm.arming != Countdown::Arming::Timed)
+        return false;
+    const QDateTime fetched = QFileInfo(m_stateDir + QStringLiteral("/image.jpg")).lastModified();
+    return fetched.addMSecs(arm.ticks.toLongLong() * Countdown::tickMs) <= platform::clock().now();
 }
 
 void PictureCycle::showBadge()
@@ -72,6 +92,14 @@ void PictureCycle::showBadge()
         m_view.setBadge(PictureView::Badge::Hidden);
     else
         m_view.setBadge(m_installed ? PictureView::Badge::MyGallery : PictureView::Badge::Cover);
+}
+
+void PictureCycle::showStatus()
+{
+    QDateTime nextTry;
+    if (Timer2.isActive() && !m_refreshing)
+        nextTry = platform::clock().now().addMSecs(Timer2.tag().toLongLong() * Countdown::tickMs);
+    m_view.showStatus(PictureStatus::text({m_shown, m_problem, nextTry, m_metered}));
 }
 
 void PictureCycle::RearmTimer2()
@@ -88,10 +116,39 @@ void PictureCycle::RearmTimer2()
 
 void PictureCycle::Timer2_Timer()
 {
+    catchUpAfterPause();
     Timer2.setTag(Countdown::afterTick(Timer2.tag()));
-    if (Timer2.tag() != u"0")
+    // On a metered connection the countdown stays at zero: the first tick after the
+    // connection changes fetches.
+    if (Timer2.tag() != u"0" || m_metered)
         return;
+    refresh();
+}
 
+void PictureCycle::catchUpAfterPause()
+{
+    const QDateTime now = platform::clock().now();
+    const qint64 nowMs = platform::clock().monotonicMs();
+    if (m_lastTick.isValid()) {
+        const qint64 pausedMs = m_lastTick.msecsTo(now) - (nowMs - m_lastTickMs);
+        if (pausedMs > pauseMs)
+            Timer2.setTag(Countdown::afterPause(Timer2.tag(), pausedMs));
+    }
+    m_lastTick = now;
+    m_lastTickMs = nowMs;
+}
+
+void PictureCycle::refreshNow()
+{
+    Timer2.setTag(QStringLiteral("0"));
+    refresh();
+}
+
+void PictureCycle::refresh()
+{
+    // A newer refresh supersedes the one running: only the newest ends the cycle.
+    m_install.cancel();
+    m_refreshing = true;
     // Neither the refresh button nor the timer may start a second refresh meanwhile.
     m_view.enableRefresh(false);
     RearmTimer2();
@@ -100,22 +157,16 @@ void PictureCycle::Timer2_Timer()
 
     const PictureView::Choices choices = m_view.choices();
     if (choices.source == PictureView::Choices::myGallery) {
+        m_pick.clear();
         refreshFromGallery(); // the install's end enables the refresh button again
         return;
     }
     CategoryQuery.clear();
     if (choices.source > PictureView::Choices::myGallery)
         CategoryQuery = PictureAnswer::categoryQuery(choices.category);
-    m_wb1.navigate(expectedAddress());
+    m_pick = expectedAddress();
+    m_wb1.navigate(m_pick);
     m_view.enableRefresh(true);
-}
-
-void PictureCycle::refreshNow()
-{
-    m_view.showBusy(true);
-    Timer2.setEnabled(false);
-    Timer2.setTag(QStringLiteral("0"));
-    Timer2_Timer();
 }
 
 void PictureCycle::applyChoices()
@@ -123,17 +174,34 @@ void PictureCycle::applyChoices()
     CategoryQuery.clear();
     showBadge();
     Timer2.setTag(QStringLiteral("0"));
+    // A timed interval chosen after "Manual Update" had stopped the timer starts it; a
+    // refresh on its way arms it when it ends.
+    const PictureView::Choices choices = m_view.choices();
+    if (!m_refreshing && Countdown::forInterval(choices.interval, choices.intervals).arming ==
+                             Countdown::Arming::Timed)
+        Timer2.setEnabled(true);
+    showStatus();
+}
+
+void PictureCycle::networkImproved()
+{
+    if (m_failures > 0 && Timer2.isActive() && !m_metered)
+        refreshNow();
+}
+
+void PictureCycle::setMetered(bool metered)
+{
+    m_metered = metered;
+    showStatus();
 }
 
 void PictureCycle::refreshFromGallery()
 {
     const QString folder = m_stateDir + QStringLiteral("/MyGallery");
     const QStringList files = GalleryFolder::files(folder);
-    if (files.isEmpty()) {
-        qCInfo(lcPicture) << "My Gallery is empty; nothing to show";
-        finish(Outcome::NotInstalled);
-        return;
-    }
+    if (files.isEmpty())
+        return finish(Ending::NothingNew,
+                      QStringLiteral("My Gallery is empty: save a picture to it first"));
     const QString name = files[int(m_random.bounded(quint32(files.size())))];
     const std::optional<QStringList> lines = GalleryFolder::readRecord(folder + u'/' + name);
     if (!lines)
@@ -158,46 +226,60 @@ QUrl PictureCycle::expectedAddress() const
 
 void PictureCycle::WB1_NavigateComplete2(const QUrl& URL)
 {
-    if (URL.toEncoded() != expectedAddress().toEncoded())
-        return;
+    if (URL != m_pick || m_pick.isEmpty())
+        return; // an earlier pick, superseded by a newer refresh
+    m_pick.clear();
+    if (URL != expectedAddress())
+        return finish(Ending::Superseded);
     m_install.InstallPicture(currentPictureAddress(), {});
     CategoryQuery.clear();
 }
 
-void PictureCycle::WB1_NavigateFailed(const QUrl& requested)
+void PictureCycle::WB1_NavigateFailed(const QUrl& requested, const QString& error)
 {
-    if (requested.toEncoded() != expectedAddress().toEncoded())
+    if (requested != m_pick || m_pick.isEmpty())
         return;
-    qCWarning(lcPicture) << "the picture server did not answer" << requested.toString();
-    finish(Outcome::NotInstalled);
+    m_pick.clear();
+    finish(Ending::Failed, PictureStatus::notReachable(m_serverBase, error));
 }
 
-void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRecord& record)
+void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRecord& record,
+                                const QString& problem)
 {
-    if (outcome == PictureInstall::Outcome::Installed)
-        return finish(Outcome::Installed);
-    if (outcome == PictureInstall::Outcome::NothingOffered)
-        return finish(Outcome::NotInstalled);
-    qCWarning(lcPicture) << "no picture installed from" << record.pictureUrl;
-    if (!DownloadRetried) {
-        // One retry per run, and it fetches anew whatever the interval.
-        DownloadRetried = true;
-        Timer2.setTag(QStringLiteral("0"));
-        Timer2_Timer();
-        return;
+    if (outcome == PictureInstall::Outcome::Installed) {
+        m_shown = record;
+        return finish(Ending::Installed);
     }
-    finish(Outcome::NotInstalled);
+    if (outcome == PictureInstall::Outcome::NothingOffered)
+        return finish(Ending::NothingNew, problem);
+    if (!DownloadRetried) {
+        // One retry at once per run, and it fetches anew whatever the interval.
+        DownloadRetried = true;
+        return refresh();
+    }
+    finish(Ending::Failed, problem);
 }
 
-void PictureCycle::finish(Outcome outcome)
+void PictureCycle::finish(Ending ending, const QString& problem)
 {
-    if (outcome == Outcome::Installed) {
+    m_refreshing = false;
+    m_problem = problem;
+    if (ending == Ending::Installed) {
         DefaultPictureShown = false;
         m_installed = true;
         showBadge();
     }
     RearmTimer2();
+    if (ending == Ending::Failed)
+        ++m_failures;
+    else if (ending != Ending::Superseded)
+        m_failures = 0;
+    if (Timer2.isActive() && ending == Ending::Failed)
+        Timer2.setTag(Countdown::afterFailure(m_failures, Timer2.tag()));
+    else if (Timer2.isActive() && ending == Ending::Superseded)
+        Timer2.setTag(QStringLiteral("0")); // the next tick asks with the new choices
     m_view.showBusy(false);
     m_view.enableRefresh(true);
+    showStatus();
     emit ended();
 }

@@ -5,15 +5,17 @@
 #include "platform/PageRequest.h"
 #include "platform/TagTimer.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QRandomGenerator>
 #include <QUrl>
 
 // The picture of the day: the refresh timer counts the chosen interval down and, when
 // it runs out, a new picture comes from My Gallery, or from the picture server, asked
-// for a random pick and then for its current picture. A failed install is tried again
-// once per run; every refresh ends by re-arming the countdown. Needs no widget: it
-// shows what it does through a PictureView.
+// for a random pick and then for its current picture. Every refresh ends, however it
+// ends, with the refresh button free and the countdown armed again; a failed one is
+// tried again at once (once per run), then after 30 s, 1, 2, 4 ... minutes. Needs no
+// widget: it shows what it does through a PictureView.
 class PictureCycle : public QObject
 {
     Q_OBJECT
@@ -23,10 +25,13 @@ public:
 
     // Start-up, in two steps: the stored picture (or the placeholder) at once, then,
     // once the choices are loaded, the badge and the countdown. With only the
-    // placeholder to show, the first tick fetches a picture.
+    // placeholder, or a picture older than the interval, the first tick fetches.
     void showStoredPicture();
     void start();
 
+    // One tick of the refresh timer: the countdown goes down (by the ticks missed, too,
+    // after the machine slept) and at zero a refresh starts, unless the connection is
+    // metered.
     void Timer2_Timer();
     // The refresh button: a new picture now, whatever the countdown.
     void refreshNow();
@@ -34,7 +39,13 @@ public:
     void applyChoices();
     // Re-arms the countdown from the interval choice.
     void RearmTimer2();
+    // The system says the network is back: after failed refreshes, the next one runs
+    // at once.
+    void networkImproved();
+    // On a metered connection only a click fetches.
+    void setMetered(bool metered);
 
+    // The random pick sent to `URL` has been answered.
     void WB1_NavigateComplete2(const QUrl& URL);
     QString randomPickAddress() const;
     QString currentPictureAddress() const;
@@ -52,14 +63,24 @@ signals:
     void ended();
 
 private:
-    enum class Outcome { Installed, NotInstalled };
+    enum class Ending {
+        Installed,
+        NothingNew, // the server had nothing to offer, or My Gallery is empty
+        Failed,     // the server or the picture failed: tried again soon
+        Superseded, // the choices changed while the random pick was on its way
+    };
 
     std::optional<PictureRecord> storedRecord() const;
+    bool pictureOutdated() const;
+    void catchUpAfterPause();
+    void refresh();
     void refreshFromGallery();
-    void WB1_NavigateFailed(const QUrl& requested);
-    void installEnded(PictureInstall::Outcome outcome, const PictureRecord& record);
-    void finish(Outcome outcome);
+    void WB1_NavigateFailed(const QUrl& requested, const QString& error);
+    void installEnded(PictureInstall::Outcome outcome, const PictureRecord& record,
+                      const QString& problem);
+    void finish(Ending ending, const QString& problem = {});
     void showBadge();
+    void showStatus();
     // The address the pending random-pick request was sent to.
     QUrl expectedAddress() const;
 
@@ -69,5 +90,13 @@ private:
     PictureInstall m_install;
     platform::PageRequest m_wb1;
     QRandomGenerator m_random;
-    bool m_installed = false; // a picture was installed since start-up
+    bool m_installed = false;  // a picture was installed since start-up
+    bool m_refreshing = false; // from the start of a refresh to its end
+    QUrl m_pick;               // the random pick on its way, if any
+    int m_failures = 0;        // refreshes in a row that failed
+    QString m_problem;         // why the last refresh brought no picture
+    std::optional<PictureRecord> m_shown;
+    bool m_metered = false;
+    QDateTime m_lastTick; // the wall clock and the monotonic one at the last tick
+    qint64 m_lastTickMs = 0;
 };

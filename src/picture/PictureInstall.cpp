@@ -2,12 +2,13 @@
 
 #include "picture/PictureAnswer.h"
 #include "picture/PictureLoader.h"
+#include "picture/PictureStatus.h"
 #include "picture/PictureView.h"
 #include "platform/Http.h"
 #include "platform/Logging.h"
 #include "platform/WebAddress.h"
 #include "state/AtomicFile.h"
-#include "state/TextLines.h"
+#include "state/PicturePair.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,59 +23,69 @@ const QString partSuffix = QStringLiteral(".download");
 PictureInstall::PictureInstall(const QString& stateDir, platform::Http& http, PictureView& view)
     : m_stateDir(stateDir), m_http(http), m_view(view)
 {
+    PicturePair::recover(stateDir);
     removeStaleDownloads();
 }
 
 void PictureInstall::InstallPicture(const QString& RecordUrl, const QString& RecordText)
 {
-    if (m_install)
-        m_install->deleteLater(); // ends the superseded install's transfers
+    cancel();
     m_install = new QObject(this);
     m_view.showBusy(true);
     if (!RecordText.isEmpty()) {
-        installRecord(PictureAnswer::parse(RecordText));
+        installRecord(RecordUrl, PictureAnswer::parse(RecordText));
         return;
     }
     const QObject* install = m_install;
-    DownloadToString(RecordUrl, [this, install](const QString& answer) {
-        if (!isCurrent(install))
-            return;
-        const QString text = PictureAnswer::trimSpaces(answer);
-        if (text == PictureAnswer::nothingOffered)
-            end(Outcome::NothingOffered);
-        else
-            installRecord(PictureAnswer::parse(text));
-    });
+    DownloadToString(RecordUrl,
+                     [this, install, RecordUrl](const QString& answer, const QString& problem) {
+                         if (!isCurrent(install))
+                             return;
+                         const QString text = PictureAnswer::trimSpaces(answer);
+                         if (!problem.isEmpty())
+                             end(Outcome::Failed, {}, problem);
+                         else if (text == PictureAnswer::nothingOffered)
+                             end(Outcome::NothingOffered, {},
+                                 QStringLiteral("Picture server %1 has no picture to offer")
+                                     .arg(platform::siteOf(QUrl(RecordUrl))));
+                         else
+                             installRecord(RecordUrl, PictureAnswer::parse(text));
+                     });
 }
 
-void PictureInstall::installRecord(const PictureRecord& record)
+void PictureInstall::cancel()
 {
+    if (m_install)
+        m_install->deleteLater(); // ends the superseded install's transfers
+    m_install = nullptr;
+}
+
+void PictureInstall::installRecord(const QString& recordUrl, const PictureRecord& record)
+{
+    if (!platform::isWebAddress(QUrl(record.pictureUrl)))
+        return end(Outcome::Failed, record,
+                   QStringLiteral("No usable picture record from %1").arg(recordUrl));
     // The picture arrives under a name of its own beside "image.jpg", which stays
     // intact until a complete, decodable picture replaces it.
-    if (record.pictureUrl.isEmpty())
-        return downloaded(record, {}, false);
     QString error;
     const std::optional<QString> part =
         AtomicFile::createTemporary(statePath(QStringLiteral("image.jpg")), partSuffix, &error);
-    if (!part) {
-        qCWarning(lcPicture) << "cannot create a file in" << m_stateDir << ":" << error;
-        return downloaded(record, {}, false);
-    }
+    if (!part)
+        return end(Outcome::Failed, record,
+                   QStringLiteral("Cannot store a picture in %1: %2").arg(m_stateDir, error));
     const QObject* install = m_install;
-    DownloadFile(record.pictureUrl, *part, [this, install, record, part = *part](bool ok) {
-        if (isCurrent(install))
-            downloaded(record, part, ok);
-        else
-            QFile::remove(part);
-    });
+    DownloadFile(record.pictureUrl, *part,
+                 [this, install, record, part = *part](const QString& problem) {
+                     if (isCurrent(install) && problem.isEmpty())
+                         return decode(record, part);
+                     QFile::remove(part);
+                     if (isCurrent(install))
+                         end(Outcome::Failed, record, problem);
+                 });
 }
 
-void PictureInstall::downloaded(const PictureRecord& record, const QString& partPath, bool ok)
+void PictureInstall::decode(const PictureRecord& record, const QString& partPath)
 {
-    if (!ok) {
-        QFile::remove(partPath);
-        return end(Outcome::Failed, record);
-    }
     // Decoding a big picture takes a while: it runs on a worker thread while the
     // window stays responsive. The file goes with the install if that is superseded.
     const auto part =
@@ -88,55 +99,61 @@ void PictureInstall::downloaded(const PictureRecord& record, const QString& part
         if (!isCurrent(decoding->parent()))
             return;
         const QImage picture = decoding->result();
-        const bool installed = !picture.isNull() && putInPlace(record, *part, picture);
-        end(installed ? Outcome::Installed : Outcome::Failed, record);
+        const QString problem =
+            picture.isNull()
+                ? QStringLiteral("Picture %1 arrived incomplete or damaged").arg(record.pictureUrl)
+                : putInPlace(record, *part, picture);
+        end(problem.isEmpty() ? Outcome::Installed : Outcome::Failed, record, problem);
     });
-    decoding->setFuture(PictureLoader::loadInBackground(partPath, m_view.pictureSize()));
+    decoding->setFuture(PictureLoader::loadDownloaded(partPath, m_view.pictureSize()));
 }
 
-bool PictureInstall::putInPlace(const PictureRecord& record, const QString& partPath,
-                                const QImage& picture)
+QString PictureInstall::putInPlace(const PictureRecord& record, const QString& partPath,
+                                   const QImage& picture)
 {
-    const QString imagePath = statePath(QStringLiteral("image.jpg"));
     QString error;
-    if (!AtomicFile::moveIntoPlace(partPath, imagePath, &error)) {
-        qCWarning(lcPicture) << "cannot replace" << imagePath << ":" << error;
-        return false;
+    if (!PicturePair::replace(m_stateDir, partPath, record.toLines(), &error)) {
+        qCWarning(lcPicture) << "cannot install the picture in" << m_stateDir << ":" << error;
+        return QStringLiteral("Cannot store a picture in %1: %2").arg(m_stateDir, error);
     }
     m_view.showPicture(picture, record);
-    if (!TextLines::write(statePath(QStringLiteral("image.jpg.dat")), record.toLines(), &error))
-        qCWarning(lcPicture) << "cannot write image.jpg.dat:" << error;
-    return true;
+    return {};
 }
 
-void PictureInstall::end(Outcome outcome, const PictureRecord& record)
+void PictureInstall::end(Outcome outcome, const PictureRecord& record, const QString& problem)
 {
-    if (m_install)
-        m_install->deleteLater();
-    m_install = nullptr;
-    emit ended(outcome, record);
+    cancel();
+    if (!problem.isEmpty())
+        qCWarning(lcPicture).noquote() << problem;
+    emit ended(outcome, record, problem);
 }
 
-void PictureInstall::DownloadToString(const QString& strURL,
-                                      std::function<void(const QString&)> done)
+void PictureInstall::DownloadToString(
+    const QString& strURL, std::function<void(const QString& answer, const QString& problem)> done)
 {
     const QUrl url(strURL);
     if (!platform::isWebAddress(url)) {
-        qCWarning(lcPicture) << "cannot fetch the record from" << strURL;
-        done(PictureAnswer::fromTransfer({}, false));
+        done(PictureAnswer::fromTransfer({}, false),
+             QStringLiteral("Cannot fetch a picture record from %1").arg(strURL));
         return;
     }
     m_http.getText(url, PictureAnswer::answerChars, m_install,
                    [url, done = std::move(done)](const platform::HttpResult& result) {
+                       const QString site = platform::siteOf(url);
+                       QString problem;
                        if (!result.ok)
-                           qCWarning(lcPicture)
-                               << "no answer from" << url.toString() << ":" << result.error;
-                       done(PictureAnswer::fromTransfer(result, true));
+                           problem = PictureStatus::notReachable(site, result.error);
+                       else if (result.status >= 400)
+                           problem =
+                               QStringLiteral("Picture server %1 answered with HTTP status %2")
+                                   .arg(site)
+                                   .arg(result.status);
+                       done(PictureAnswer::fromTransfer(result, true), problem);
                    });
 }
 
 void PictureInstall::DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
-                                  std::function<void(bool)> done)
+                                  std::function<void(const QString& problem)> done)
 {
     m_view.showProgress(-1);
     m_view.showBusy(true);
@@ -150,10 +167,9 @@ void PictureInstall::DownloadFile(const QString& sSourceUrl, const QString& sLoc
                     [this, sSourceUrl, done = std::move(done)](const platform::HttpResult& result) {
                         m_view.showBusy(false);
                         m_view.showProgress(-1);
-                        if (!result.ok)
-                            qCWarning(lcPicture)
-                                << "download of" << sSourceUrl << "failed:" << result.error;
-                        done(result.ok);
+                        done(result.ok ? QString()
+                                       : QStringLiteral("Picture %1 could not be downloaded: %2")
+                                             .arg(sSourceUrl, PictureStatus::reason(result.error)));
                     });
 }
 

@@ -15,9 +15,9 @@ class Http;
 
 // Installs one picture: fetches its record (or takes one handed over), downloads the
 // picture beside "image.jpg" and, only once it arrived whole and decodes (on a worker
-// thread), puts it in place, shows it and stores its record. Nothing here blocks: each
-// step continues when its transfer ends, and a newer install supersedes a running one,
-// which then reports nothing.
+// thread), puts it in place together with its record and shows it. Nothing here
+// blocks: each step continues when its transfer ends, and a newer install (or cancel())
+// supersedes a running one, which then reports nothing.
 class PictureInstall : public QObject
 {
     Q_OBJECT
@@ -31,27 +31,34 @@ public:
     // A picture file larger than this is refused.
     static constexpr qint64 maxPictureBytes = 64 * 1024 * 1024;
 
+    // Finishes or drops an install that a kill interrupted, before anything is read.
     PictureInstall(const QString& stateDir, platform::Http& http, PictureView& view);
 
     // With `RecordText` empty the record is read from `RecordUrl`; otherwise
     // `RecordText` is the record in the server's answer form.
     void InstallPicture(const QString& RecordUrl, const QString& RecordText);
+    // Ends the running install, if any, without a report.
+    void cancel();
 
-    // The start of the body at `strURL`, padded with spaces (see PictureAnswer).
-    void DownloadToString(const QString& strURL, std::function<void(const QString&)> done);
-    // Downloads `sSourceUrl` into `sLocalFile` while the busy label shows; true only
-    // when the whole picture arrived.
+    // The start of the body at `strURL`, padded with spaces (see PictureAnswer), and
+    // why the server gave no answer (empty when it did).
+    void DownloadToString(const QString& strURL,
+                          std::function<void(const QString& answer, const QString& problem)> done);
+    // Downloads `sSourceUrl` into `sLocalFile` while the busy label shows; succeeds
+    // (an empty problem) only when the whole picture arrived.
     void DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
-                      std::function<void(bool)> done);
+                      std::function<void(const QString& problem)> done);
 
 signals:
-    void ended(PictureInstall::Outcome outcome, const PictureRecord& record);
+    // `problem` says in plain words why no picture was installed; empty once one was.
+    void ended(PictureInstall::Outcome outcome, const PictureRecord& record,
+               const QString& problem);
 
 private:
-    void installRecord(const PictureRecord& record);
-    void downloaded(const PictureRecord& record, const QString& partPath, bool ok);
-    bool putInPlace(const PictureRecord& record, const QString& partPath, const QImage& picture);
-    void end(Outcome outcome, const PictureRecord& record = {});
+    void installRecord(const QString& recordUrl, const PictureRecord& record);
+    void decode(const PictureRecord& record, const QString& partPath);
+    QString putInPlace(const PictureRecord& record, const QString& partPath, const QImage& picture);
+    void end(Outcome outcome, const PictureRecord& record = {}, const QString& problem = {});
     // Whether the install that `install` stands for is still the current one.
     bool isCurrent(const QObject* install) const { return install && install == m_install; }
     QString statePath(const QString& name) const { return m_stateDir + u'/' + name; }

@@ -1,7 +1,10 @@
 #include "picture/PictureLoader.h"
 
+#include "picture/WholePicture.h"
 #include "platform/Logging.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPromise>
 #include <QThreadPool>
@@ -10,8 +13,27 @@
 
 namespace PictureLoader {
 
+namespace {
+bool arrivedWhole(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    const uchar* bytes = size > 0 ? file.map(0, size) : nullptr;
+    const bool whole = bytes && WholePicture::isWhole(QByteArrayView(bytes, size));
+    if (!whole)
+        qCWarning(lcPicture) << path << "did not arrive whole";
+    return whole;
+}
+} // namespace
+
 QImage load(const QString& path, const QSize& shownSize)
 {
+    if (!QFileInfo(path).isFile()) {
+        qCWarning(lcPicture) << path << "is not a plain file";
+        return {};
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
@@ -24,12 +46,12 @@ QImage load(const QString& path, const QSize& shownSize)
     return image;
 }
 
-QFuture<QImage> loadInBackground(const QString& path, const QSize& shownSize)
+QFuture<QImage> loadDownloaded(const QString& path, const QSize& shownSize)
 {
     const auto promise = std::make_shared<QPromise<QImage>>();
     promise->start();
     QThreadPool::globalInstance()->start([promise, path, shownSize] {
-        promise->addResult(load(path, shownSize));
+        promise->addResult(arrivedWhole(path) ? load(path, shownSize) : QImage());
         promise->finish();
     });
     return promise->future();

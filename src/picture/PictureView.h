@@ -45,4 +45,6 @@ public:
     virtual void showPicture(const QImage& picture, const std::optional<PictureRecord>& record) = 0;
     virtual void setBadge(Badge badge) = 0;
     virtual void enableRefresh(bool enabled) = 0;
+    // What the picture is and, while refreshes fail, why: the picture's tooltip.
+    virtual void showStatus(const QString& text) = 0;
 };

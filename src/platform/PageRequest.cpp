@@ -11,7 +11,7 @@ void PageRequest::navigate(const QUrl& url)
     Transfer* transfer = m_http.start(url, Transfer::Mode::Page, maxPageBytes, this);
     connect(transfer, &Transfer::finished, this, [this, url](const HttpResult& result) {
         if (result.ok)
-            emit navigateComplete(result.url);
+            emit navigateComplete(url);
         else
             emit navigateFailed(url, result.error);
     });

@@ -23,8 +23,9 @@ public:
     void navigate(const QUrl& url);
 
 signals:
-    // Any answer that arrived whole, whatever its status: a browser shows error pages too.
-    void navigateComplete(const QUrl& reached);
+    // Any answer that arrived whole, whatever its status (a browser shows error pages
+    // too), for the address asked for; redirects may lead within its host only.
+    void navigateComplete(const QUrl& requested);
     void navigateFailed(const QUrl& requested, const QString& error);
 
 private:

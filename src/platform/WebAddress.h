@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 
 namespace platform {
@@ -10,6 +11,15 @@ inline bool isWebAddress(const QUrl& url)
 {
     return url.isValid() && !url.host().isEmpty() &&
            (url.scheme() == u"http" || url.scheme() == u"https");
+}
+
+// The scheme, host and port of `url`, as a user would name the server it points at.
+inline QString siteOf(const QUrl& url)
+{
+    return url
+        .adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                  QUrl::RemoveFragment)
+        .toString();
 }
 
 } // namespace platform

@@ -19,7 +19,11 @@ private slots:
         QTest::newRow("nothing after the slash") << "http://h/p/" << false << "picture.data";
         QTest::newRow("leading dot") << "http://h/.." << false << "picture...data";
         QTest::newRow("unsafe chars") << "a:*?\"<>|\\\t\x7f.b" << false << "a__________.b.data";
-        QTest::newRow("very long") << QString(300, 'x') << false << QString(200, 'x') + ".data";
+        // File names are at most 255 bytes; a cut one ends in a hash of the whole segment.
+        QTest::newRow("255 bytes") << QString(250, 'x') << false << QString(250, 'x') + ".data";
+        QTest::newRow("cut") << QString(300, 'x') << false << QString(241, 'x') + "-02fd6825.data";
+        QTest::newRow("cut between characters")
+            << "http://h/" + QString(200, u'中') << false << QString(80, u'中') + "-37585f31.data";
         QTest::newRow("no record") << QString() << false << QString();
         QTest::newRow("full disk") << "http://h/7.jpg" << true << QString();
     }

@@ -1,27 +1,36 @@
 // The picture cycle without a window: a view that records what it is shown, a real
 // Http, and a loopback server that answers well or badly.
 #include "FaultServer.h"
+#include "FixedClock.h"
 #include "StateDir.h"
 #include "picture/PictureCycle.h"
+#include "picture/WholePicture.h"
 #include "platform/Http.h"
 #include "state/TextLines.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QLoggingCategory>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 using Badge = PictureView::Badge;
 
 namespace {
-QByteArray jpeg(const QColor& colour, QSize size = {320, 240})
+QByteArray jpeg(const QColor& colour, QSize size = {320, 240}, bool progressive = false)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
+    image.setPixelColor(0, 0, Qt::white); // some detail, so the scans hold more than one run
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
+    QImageWriter writer(&buffer, "JPEG");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
     return buffer.data();
 }
 
@@ -54,22 +63,28 @@ struct RecordingView : PictureView
     }
     void setBadge(Badge b) override { badge = b; }
     void enableRefresh(bool enabled) override { refreshEnabled = enabled; }
+    void showStatus(const QString& text) override { status = text; }
+    QString status;
 };
 
 const QByteArray oldRecord = "old-page\r\nold-picture\r\n1\r\nOld\r\n";
 const QString goodAnswer = "{base}/picture/9\n{base}/pic.jpg\n9\nPatterns";
 
-// A cycle over a state folder that holds a red picture and its record.
+// A cycle over a state folder that holds a red picture and its record, on a clock
+// that moves only when the test moves it.
 struct Rig : StateDir
 {
+    FixedClock clock;
     FaultServer server;
     platform::Http http;
     RecordingView view;
     QString base = server.url("/").toString().chopped(1);
     std::unique_ptr<PictureCycle> cycle;
 
-    explicit Rig(bool withPicture = true, const PictureView::Choices& choices = {1, 5, 0, "All"})
+    explicit Rig(bool withPicture = true, const PictureView::Choices& choices = {1, 5, 0, "All"},
+                 const std::function<void(Rig&)>& before = {})
     {
+        platform::setClock(&clock);
         view.current = choices;
         if (withPicture) {
             write("image.jpg", jpeg(Qt::red, {640, 480}));
@@ -77,10 +92,13 @@ struct Rig : StateDir
         }
         server.route("/calender/queryrandompic.php", {.body = "<html>picked</html>"});
         http.setDeadline(700ms);
+        if (before)
+            before(*this);
         cycle = std::make_unique<PictureCycle>(dir.path(), base, http, view);
         cycle->showStoredPicture();
         cycle->start();
     }
+    ~Rig() { platform::setClock(nullptr); }
     QByteArray answer(const QString& fields) const
     {
         return QString(fields).replace("{base}", base).toUtf8();
@@ -100,12 +118,12 @@ struct Rig : StateDir
     {
         return QDir(dir.path()).entryList({"*.download"}, QDir::Files);
     }
-    // After every refresh: armed for the next interval, button and busy label free, no
-    // partial download left.
-    void verifyCycleGoesOn() const
+    // After every refresh: armed again (the interval, or 30 s after a failure), button
+    // and busy label free, no partial download left.
+    void verifyCycleGoesOn(const QString& countdown = "180") const
     {
         QVERIFY(cycle->Timer2.isActive());
-        QCOMPARE(cycle->Timer2.tag(), QString("180"));
+        QCOMPARE(cycle->Timer2.tag(), countdown);
         QVERIFY(view.refreshEnabled && !view.busy);
         QCOMPARE(leftovers(), QStringList());
     }
@@ -122,42 +140,61 @@ private slots:
     }
 
     // One refresh against a server that answers the record request and the picture in
-    // many ways: only a whole, decodable picture replaces the red one, with its record.
+    // many ways: only a whole, decodable picture replaces the red one, with its record;
+    // the picture's tooltip says where it came from, or why none came.
     void install_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("picture"); // how /pic.jpg answers
-        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("said");    // part of the tooltip
         const QString good = goodAnswer;
-        QTest::newRow("good") << 200 << good << "good" << true;
+        QTest::newRow("good") << 200 << good << "good"
+                              << "Category: Patterns\nFrom {base}";
         QTest::newRow("CR LF lines") << 200 << QString(good).replace("\n", "\r\n") + "\r\n"
-                                     << "good" << true;
-        QTest::newRow("longer than read")
-            << 200 << good + "\n" + QString(1500, 'z') << "good" << true;
+                                     << "good"
+                                     << "Patterns";
+        QTest::newRow("longer than read") << 200 << good + "\n" + QString(1500, 'z') << "good"
+                                          << "Patterns";
         QTest::newRow("spaces around") << 200 << "   " + good + "   "
-                                       << "good" << true;
+                                       << "good"
+                                       << "Patterns";
+        QTest::newRow("bytes after the picture's end") << 200 << good << "trailer"
+                                                       << "Patterns";
         QTest::newRow("nothing offered") << 200 << "-1"
-                                         << "good" << false;
+                                         << "good"
+                                         << "has no picture to offer";
         QTest::newRow("error page") << 404 << "<html><h1>Not Found</h1></html>"
-                                    << "good" << false;
+                                    << "good"
+                                    << "answered with HTTP status 404";
         QTest::newRow("empty answer") << 200 << ""
-                                      << "good" << false;
-        QTest::newRow("answer too late") << 200 << good << "late" << false;
-        QTest::newRow("reset mid-picture") << 200 << good << "reset" << false;
-        QTest::newRow("truncated picture") << 200 << good << "truncated" << false;
-        QTest::newRow("not an image") << 200 << good << "text" << false;
-        QTest::newRow("picture 404") << 200 << good << "missing" << false;
-        QTest::newRow("picture over 64 MiB") << 200 << good << "huge" << false;
+                                      << "good"
+                                      << "No usable picture record";
+        QTest::newRow("answer too late") << 200 << good << "late"
+                                         << "not reachable";
+        QTest::newRow("reset mid-picture") << 200 << good << "reset"
+                                           << "could not be downloaded";
+        QTest::newRow("truncated picture") << 200 << good << "truncated"
+                                           << "not be downloaded";
+        QTest::newRow("cut JPEG, length to match") << 200 << good << "cut"
+                                                   << "arrived incomplete or damaged";
+        QTest::newRow("not an image") << 200 << good << "text"
+                                      << "incomplete or damaged";
+        QTest::newRow("picture 404") << 200 << good << "missing"
+                                     << "HTTP status 404";
+        QTest::newRow("picture over 64 MiB") << 200 << good << "huge"
+                                             << "over the limit";
         QTest::newRow("file: picture") << 200 << "{base}/p\nfile:///etc/passwd\n1\nx"
-                                       << "good" << false;
+                                       << "good"
+                                       << "No usable picture record";
     }
     void install()
     {
         QFETCH(int, status);
         QFETCH(QString, answer);
         QFETCH(QString, picture);
-        QFETCH(bool, installed);
+        QFETCH(QString, said);
+        const bool installed = said.contains("Patterns");
         Rig rig;
         rig.cycle->DownloadRetried = true; // one fetch per row
         rig.server.route("/calender/curpic.dat", {.status = status,
@@ -169,6 +206,10 @@ private slots:
             pic.stopAfter = green.size() / 2, pic.ending = FaultServer::Answer::Ending::Reset;
         else if (picture == "truncated")
             pic.claimedLength = green.size() * 2;
+        else if (picture == "cut")
+            pic.body = green.left(green.size() * 2 / 3);
+        else if (picture == "trailer")
+            pic.body = green + "trailing bytes";
         else if (picture == "text")
             pic.contentType = "text/html", pic.body = "<html>an error page with status 200</html>";
         else if (picture == "missing")
@@ -179,49 +220,64 @@ private slots:
 
         rig.refresh();
 
-        rig.verifyCycleGoesOn();
+        rig.verifyCycleGoesOn(installed || answer == "-1" ? "180" : "6");
         const QStringList fields = QString::fromUtf8(rig.answer(goodAnswer)).split('\n');
-        QCOMPARE(rig.read("image.jpg"), installed ? green : jpeg(Qt::red, {640, 480}));
+        QCOMPARE(rig.read("image.jpg"), installed ? pic.body : jpeg(Qt::red, {640, 480}));
         QCOMPARE(rig.read("image.jpg.dat"),
                  installed ? (fields.join("\r\n") + "\r\n").toUtf8() : oldRecord);
         QCOMPARE(rig.view.record->toLines(),
                  installed ? fields : QStringList({"old-page", "old-picture", "1", "Old"}));
         QVERIFY(isColour(rig.view.picture, installed ? Qt::green : Qt::red));
         QCOMPARE(rig.view.badge, Badge::Hidden);
+        QVERIFY2(rig.view.status.contains(rig.answer(said)), qPrintable(rig.view.status));
+        QCOMPARE(rig.view.status.contains("Next try at 12:00."), !installed && answer != "-1");
     }
 
-    // Start-up arms the countdown from the interval; only the placeholder fetches at
-    // once. The badge covers "Add to My Gallery" where saving makes no sense.
+    // Start-up arms the countdown from the interval; only the placeholder, or a picture
+    // older than the interval, fetches at once. The badge covers "Add to My Gallery"
+    // where saving makes no sense. A pipe in place of a picture blocks nothing.
     void start_data()
     {
-        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("picture"); // "new", "old" (2 hours), "none", "fifo"
         QTest::addColumn<int>("interval");
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("countdown");
         QTest::addColumn<Badge>("badge");
-        QTest::newRow("5 minutes") << true << 0 << 0 << "60" << Badge::Hidden;
-        QTest::newRow("1 hour") << true << 3 << 2 << "720" << Badge::Hidden;
-        QTest::newRow("manual: the first tick fetches") << true << 4 << 0 << "0" << Badge::Hidden;
-        QTest::newRow("no interval chosen") << true << -1 << 0 << "0" << Badge::Hidden;
-        QTest::newRow("My Gallery") << true << 1 << 1 << "180" << Badge::Cover;
-        QTest::newRow("placeholder") << false << 3 << 0 << "0" << Badge::Cover;
+        QTest::newRow("5 minutes") << "new" << 0 << 0 << "60" << Badge::Hidden;
+        QTest::newRow("1 hour") << "new" << 3 << 2 << "720" << Badge::Hidden;
+        QTest::newRow("1 hour, picture of 2 hours") << "old" << 3 << 2 << "0" << Badge::Hidden;
+        QTest::newRow("manual: the first tick fetches") << "old" << 4 << 0 << "0" << Badge::Hidden;
+        QTest::newRow("no interval chosen") << "new" << -1 << 0 << "0" << Badge::Hidden;
+        QTest::newRow("My Gallery") << "new" << 1 << 1 << "180" << Badge::Cover;
+        QTest::newRow("placeholder") << "none" << 3 << 0 << "0" << Badge::Cover;
+        QTest::newRow("placeholder is a pipe") << "fifo" << 3 << 0 << "0" << Badge::Cover;
     }
     void start()
     {
-        QFETCH(bool, picture);
+        QFETCH(QString, picture);
         QFETCH(int, interval);
         QFETCH(int, source);
         QFETCH(QString, countdown);
         QFETCH(Badge, badge);
-        Rig rig(picture, {interval, 5, source, "A"});
+        const bool stored = picture == "new" || picture == "old";
+        Rig rig(stored, {interval, 5, source, "A"}, [&](Rig& r) {
+            QFile file(r.path("image.jpg"));
+            if (picture == "old")
+                QVERIFY(file.open(QIODevice::ReadWrite) &&
+                        file.setFileTime(r.clock.time.addSecs(-7200),
+                                         QFileDevice::FileModificationTime));
+            else if (picture == "fifo")
+                QCOMPARE(mkfifo(qPrintable(r.path("default.jpg")), 0600), 0);
+        });
         QCOMPARE(rig.cycle->Timer2.tag(), countdown);
         QVERIFY(rig.cycle->Timer2.isActive());
         QCOMPARE(rig.view.badge, badge);
-        QCOMPARE(rig.cycle->DefaultPictureShown, !picture);
-        QCOMPARE(rig.view.record.has_value(), picture);
+        QCOMPARE(rig.cycle->DefaultPictureShown, !stored);
+        QCOMPARE(rig.view.record.has_value(), stored);
+        QCOMPARE(rig.view.status.startsWith("No picture yet"), !stored);
         // A big picture is decoded straight to the size it is shown at.
-        QVERIFY(picture ? rig.view.picture.size() == rig.view.pictureSize()
-                        : rig.view.picture.isNull());
+        QVERIFY(stored ? rig.view.picture.size() == rig.view.pictureSize()
+                       : rig.view.picture.isNull());
     }
 
     // The timer counts down and fetches when it reaches zero, then counts anew; a
@@ -240,7 +296,7 @@ private slots:
         QVERIFY(rig.view.busy && !rig.cycle->Timer2.isActive());
         QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
         QCOMPARE(rig.requests("/pic.jpg"), 2);
-        rig.verifyCycleGoesOn();
+        rig.verifyCycleGoesOn("6");
         rig.refresh();
         QCOMPARE(rig.requests("/pic.jpg"), 3);
         QCOMPARE(rig.requests("/calender/queryrandompic.php"), 3);
@@ -288,6 +344,185 @@ private slots:
         QCOMPARE(rig.view.badge, Badge::MyGallery);
         QCOMPARE(rig.requests("/calender/queryrandompic.php"), 0);
         QCOMPARE(rig.server.requests().size(), 1);
+    }
+
+    // Every way a random pick can end leaves the cycle going: busy label hidden, button
+    // free, countdown armed (30 s after a failure; at once when the choices changed).
+    void pickEndings_data()
+    {
+        QTest::addColumn<QString>("pick"); // how the random pick answers
+        QTest::addColumn<QString>("countdown");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("completed") << "ok"
+                                   << "180"
+                                   << "Category: x";
+        QTest::newRow("redirected within the host") << "/moved"
+                                                    << "180"
+                                                    << "Category: x";
+        QTest::newRow("redirected to another host") << "http://localhost:1/"
+                                                    << "6"
+                                                    << "refused a redirect to http://localhost:1/";
+        QTest::newRow("redirected without end") << "/calender/queryrandompic.php"
+                                                << "6"
+                                                << "too many redirects";
+        QTest::newRow("redirected to a file") << "file:///etc/passwd"
+                                              << "6"
+                                              << "refused";
+        QTest::newRow("timed out") << "late"
+                                   << "6"
+                                   << "not reachable: no complete answer";
+        QTest::newRow("server down") << "down"
+                                     << "6"
+                                     << "not reachable: connection refused";
+        QTest::newRow("choices changed meanwhile") << "changed"
+                                                   << "0"
+                                                   << "";
+        QTest::newRow("a newer refresh") << "clicked"
+                                         << "180"
+                                         << "Category: x";
+    }
+    void pickEndings()
+    {
+        QFETCH(QString, pick);
+        QFETCH(QString, countdown);
+        QFETCH(QString, said);
+        Rig rig(true, {1, 5, 2, "Cats"});
+        rig.cycle->DownloadRetried = true;
+        rig.server.route("/calender/curpic.dat",
+                         {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
+        rig.server.route("/pic.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::green)});
+        rig.server.route("/moved", {.body = "moved here"});
+        FaultServer::Answer answer{.body = "picked", .headerDelay = 400ms};
+        if (pick == "late")
+            answer.headerDelay = 2s;
+        else if (pick.contains('/'))
+            answer = {.status = 302, .headers = {{"Location", pick.toUtf8()}}};
+        rig.server.route("/calender/queryrandompic.php", answer);
+        QTcpServer closed;
+        if (pick == "down") {
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            const QUrl url("http://127.0.0.1:" + QString::number(closed.serverPort()));
+            closed.close();
+            rig.cycle =
+                std::make_unique<PictureCycle>(rig.dir.path(), url.toString(), rig.http, rig.view);
+            rig.cycle->start();
+            rig.cycle->DownloadRetried = true;
+        }
+        QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
+        rig.cycle->refreshNow();
+        if (pick == "changed") {
+            rig.view.current.source = 0;
+            rig.cycle->applyChoices();
+        } else if (pick == "clicked") {
+            rig.cycle->refreshNow();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
+        QTest::qWait(300); // an earlier pick ending late ends nothing more
+        QCOMPARE(ended.size(), 1);
+        rig.verifyCycleGoesOn(countdown);
+        QVERIFY2(rig.view.status.contains(rig.answer(said)), qPrintable(rig.view.status));
+    }
+
+    // Failed refreshes are tried again after 30 s, 1, 2, 4 ... minutes, never later than
+    // the interval; with "Manual Update" only a click tries again. A server that comes
+    // up gives a picture at the next try, and the interval counts as before.
+    void failuresBackOff()
+    {
+        Rig rig(false, {1, 5, 0, "All"});
+        const FaultServer::Answer down{
+            .body = "picked", .stopAfter = 0, .ending = FaultServer::Answer::Ending::Reset};
+        rig.server.route("/calender/queryrandompic.php", down);
+        QStringList countdowns;
+        int ticks = 0;
+        for (int failures = 0; failures < 7; ++ticks) {
+            QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
+            rig.cycle->Timer2_Timer();
+            if (rig.cycle->Timer2.isActive())
+                continue;
+            QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
+            countdowns << rig.cycle->Timer2.tag();
+            ++failures;
+        }
+        QCOMPARE(countdowns, QStringList({"6", "12", "24", "48", "96", "180", "180"}));
+        QCOMPARE(ticks, 1 + 6 + 12 + 24 + 48 + 96 + 180);
+        rig.server.route("/calender/queryrandompic.php", {.body = "up again"});
+        rig.server.route("/calender/curpic.dat",
+                         {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
+        rig.server.route("/pic.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::green)});
+        for (int i = 0; i < 180; ++i)
+            rig.cycle->Timer2_Timer();
+        QTRY_VERIFY_WITH_TIMEOUT(isColour(rig.view.picture, Qt::green), 10000);
+        rig.verifyCycleGoesOn("180");
+
+        rig.view.current.interval = 4; // "Manual Update"
+        rig.server.route("/calender/queryrandompic.php", down);
+        rig.refresh();
+        QVERIFY(!rig.cycle->Timer2.isActive());
+        QVERIFY2(rig.view.status.endsWith("Click refresh to try again."),
+                 qPrintable(rig.view.status));
+    }
+
+    // The countdown follows the wall clock across a suspend; the network coming back
+    // after a failure fetches at once; a metered connection holds timed refreshes back
+    // but not a click; a timed interval chosen after "Manual Update" starts the timer.
+    void waitsAndWakes()
+    {
+        Rig rig(true, {0, 5, 0, "All"}); // 5 minutes: 60 ticks
+        rig.cycle->DownloadRetried = true;
+        rig.server.route("/calender/curpic.dat", {.body = "-1"});
+        rig.cycle->Timer2_Timer();
+        rig.clock.time = rig.clock.time.addSecs(-3600); // set back: nothing to catch up
+        rig.clock.monotonic += 4999;
+        rig.cycle->Timer2_Timer();
+        QCOMPARE(rig.cycle->Timer2.tag(), QString("58"));
+        rig.clock.time = rig.clock.time.addSecs(4 * 60 + 45); // a suspend of 4:45 ...
+        rig.cycle->Timer2_Timer();
+        QVERIFY(rig.view.busy); // ... and the tick brings the countdown to zero
+        QTRY_COMPARE(rig.requests("/calender/curpic.dat"), 1);
+
+        rig.server.route("/calender/queryrandompic.php", {.status = 500});
+        rig.server.route("/calender/curpic.dat", {.status = 500});
+        rig.refresh();
+        QCOMPARE(rig.cycle->Timer2.tag(), QString("6"));
+        QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
+        rig.cycle->networkImproved();
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(rig.requests("/calender/queryrandompic.php"), 3);
+        rig.server.route("/calender/curpic.dat", {.body = "-1"});
+
+        rig.server.route("/calender/queryrandompic.php", {.body = "picked"});
+        rig.cycle->setMetered(true);
+        for (int i = 0; i < 70; ++i)
+            rig.cycle->Timer2_Timer();
+        QCOMPARE(rig.requests("/calender/queryrandompic.php"), 3);
+        QVERIFY(rig.view.status.contains("metered"));
+        rig.refresh();
+        QCOMPARE(rig.requests("/calender/queryrandompic.php"), 4);
+        rig.cycle->setMetered(false);
+
+        rig.view.current.interval = 4; // "Manual Update" takes effect with the next refresh
+        rig.refresh();
+        QVERIFY(!rig.cycle->Timer2.isActive());
+        rig.view.current.interval = 0;
+        rig.cycle->applyChoices();
+        QVERIFY(rig.cycle->Timer2.isActive());
+        rig.cycle->Timer2_Timer();
+        QTRY_COMPARE(rig.requests("/calender/queryrandompic.php"), 6);
+    }
+
+    // A JPEG cut anywhere is refused, whatever the transfer said; a whole one passes, in
+    // either scan mode, with or without bytes after its end.
+    void wholePicture()
+    {
+        for (const bool progressive : {false, true}) {
+            const QByteArray whole = jpeg(Qt::darkCyan, {64, 48}, progressive);
+            QVERIFY(WholePicture::isWhole(whole) && WholePicture::isWhole(whole + "tail"));
+            for (qsizetype size = 2; size < whole.size(); size += 7)
+                QVERIFY2(!WholePicture::isWhole(whole.left(size)),
+                         qPrintable(QString::number(size)));
+            QVERIFY(!WholePicture::isWhole(whole.chopped(1)));
+        }
+        QVERIFY(WholePicture::isWhole("GIF89a, decoded by its own reader"));
     }
 
     // A slow picture shows how far it has come, and ending the cycle mid-transfer

@@ -2,6 +2,7 @@
 #include "FileSizeLimit.h"
 #include "FormFixture.h"
 #include "settings/SettingsFile.h"
+#include "state/PicturePair.h"
 #include "state/PictureRecord.h"
 #include "state/StateFolder.h"
 
@@ -126,6 +127,48 @@ private slots:
         QCOMPARE(error.isEmpty(), !chosen.isEmpty());
         QCOMPARE(f.read("user/Settings.dat"), " 1 ");
         QCOMPARE(f.read("user/Categories.dat"), chosen == "user" ? "c" : "<missing>");
+    }
+
+    // A kill at any step of putting a new picture in place, then a start: the picture and
+    // its record match, old or new, and nothing of the install is left over. A record
+    // that cannot be written leaves the old pair.
+    void picturePair_data()
+    {
+        using Step = PicturePair::Step;
+        QTest::addColumn<int>("killedAfter"); // a Step; -1: not killed
+        QTest::addColumn<bool>("recordWritable");
+        QTest::addColumn<QString>("pair");
+        QTest::newRow("record written") << int(Step::RecordWritten) << true << "old";
+        QTest::newRow("committed") << int(Step::Committed) << true << "new";
+        QTest::newRow("picture moved") << int(Step::PictureMoved) << true << "new";
+        QTest::newRow("record moved") << int(Step::RecordMoved) << true << "new";
+        QTest::newRow("done") << -1 << true << "new";
+        QTest::newRow("record not writable") << -1 << false << "old";
+    }
+    void picturePair()
+    {
+        QFETCH(int, killedAfter);
+        QFETCH(bool, recordWritable);
+        QFETCH(QString, pair);
+        StateDir f;
+        f.write("image.jpg", "old picture");
+        f.write("image.jpg.dat", "old\r\n");
+        f.write("image.jpg.Ab12Cd.download", "new picture");
+        if (!recordWritable)
+            QDir().mkpath(f.path("image.jpg.dat.new"));
+        QString error;
+        const bool done =
+            PicturePair::replace(f.dir.path(), f.path("image.jpg.Ab12Cd.download"), {"new"}, &error,
+                                 [&](PicturePair::Step step) { return int(step) == killedAfter; });
+        QCOMPARE(done, recordWritable);
+        if (recordWritable)
+            PicturePair::recover(f.dir.path()); // the next start
+        QCOMPARE(f.read("image.jpg") + f.read("image.jpg.dat"),
+                 (pair + " picture" + pair + "\r\n").toUtf8());
+        QStringList left = {"image.jpg", "image.jpg.dat"};
+        if (pair == "old") // the download, which the installer removes at start-up
+            left.insert(1, "image.jpg.Ab12Cd.download");
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), left);
     }
 
     // Over one damaged state file the window starts with what it can read, writing nothing.

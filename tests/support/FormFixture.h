@@ -3,21 +3,12 @@
 // Builds the widget over a state folder of its own, with a clock the test sets and a
 // browser launch that only records the address.
 
+#include "FixedClock.h"
 #include "StateDir.h"
 #include "app/Form1.h"
-#include "platform/Clock.h"
 #include "platform/UrlOpener.h"
 
 #include <memory>
-
-class FixedClock : public platform::Clock
-{
-public:
-    QDateTime time = QDateTime(QDate(2026, 12, 6), QTime(12, 0));
-    qint64 monotonic = 0;
-    QDateTime now() const override { return time; }
-    qint64 monotonicMs() const override { return monotonic; }
-};
 
 struct FormFixture : StateDir
 {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "state/PictureRecord.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+// What the picture's tooltip says: which picture it is and where it came from and,
+// while refreshes bring none, why and when the next try is due. Plain words, no dialog.
+namespace PictureStatus {
+
+struct Facts
+{
+    std::optional<PictureRecord> shown; // none while the placeholder shows
+    QString problem;                    // why the last refresh brought no picture
+    QDateTime nextTry;                  // invalid when only a click fetches
+    bool metered = false;               // timed refreshes wait for another connection
+};
+
+QString text(const Facts& facts);
+
+// "Picture server SITE not reachable: " and the transfer's error.
+QString notReachable(const QString& site, const QString& error);
+// A transfer's error as it reads after a colon: Qt's texts start in capitals.
+QString reason(QString error);
+
+} // namespace PictureStatus

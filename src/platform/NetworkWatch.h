@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+namespace platform {
+
+// What the system says of the network, where it has a way to say it (NetworkManager
+// on Linux); without one, nothing is ever reported. Loading that backend talks to the
+// system bus, so it happens once the event loop runs, not before the first frame.
+class NetworkWatch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NetworkWatch(QObject* parent = nullptr);
+
+signals:
+    // The network can reach more than before: online again, or out of a local network.
+    void improved();
+    void meteredChanged(bool metered);
+
+private:
+    void load();
+
+    int m_reachability = 0;
+};
+
+} // namespace platform
