@@ -13,6 +13,8 @@ Form1::Form1(const Options& options, QWidget* parent)
       m_skin(std::make_unique<SkinImages>(options.stateDir))
 {
     setWindowTitle(QStringLiteral("C"));
+    // A desktop widget is rarely the active window; the picture's tooltip must show anyway.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFont(SkinLayout::font(SkinLayout::serif, 11));
     setFixedSize(SkinLayout::layoutSize);
     QPalette p = palette();
