@@ -280,28 +280,6 @@ private slots:
                        : rig.view.picture.isNull());
     }
 
-    // The timer counts down and fetches when it reaches zero, then counts anew; a
-    // failed install is tried once more per run, whatever the interval.
-    void timedRefreshRetriesOncePerRun()
-    {
-        Rig rig;
-        rig.server.route("/calender/curpic.dat",
-                         {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
-        rig.server.route("/pic.jpg", {.status = 404});
-        for (int i = 0; i < 179; ++i)
-            rig.cycle->Timer2_Timer();
-        QCOMPARE(rig.requests("/calender/queryrandompic.php"), 0);
-        QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
-        rig.cycle->Timer2_Timer();
-        QVERIFY(rig.view.busy && !rig.cycle->Timer2.isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
-        QCOMPARE(rig.requests("/pic.jpg"), 2);
-        rig.verifyCycleGoesOn("6");
-        rig.refresh();
-        QCOMPARE(rig.requests("/pic.jpg"), 3);
-        QCOMPARE(rig.requests("/calender/queryrandompic.php"), 3);
-    }
-
     // A category is asked for by its name, percent-encoded so that the server receives
     // exactly that name.
     void categoryQuery_data()
@@ -386,7 +364,11 @@ private slots:
         QFETCH(QString, pick);
         QFETCH(QString, countdown);
         QFETCH(QString, said);
-        Rig rig(true, {1, 5, 2, "Cats"});
+        Rig rig(true, {1, 5, 2, "Cats"}, [&](Rig& r) {
+            QTcpServer closed; // a port where nothing listens once it closes
+            if (pick == "down" && closed.listen(QHostAddress::LocalHost))
+                r.base = "http://127.0.0.1:" + QString::number(closed.serverPort());
+        });
         rig.cycle->DownloadRetried = true;
         rig.server.route("/calender/curpic.dat",
                          {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
@@ -398,16 +380,6 @@ private slots:
         else if (pick.contains('/'))
             answer = {.status = 302, .headers = {{"Location", pick.toUtf8()}}};
         rig.server.route("/calender/queryrandompic.php", answer);
-        QTcpServer closed;
-        if (pick == "down") {
-            QVERIFY(closed.listen(QHostAddress::LocalHost));
-            const QUrl url("http://127.0.0.1:" + QString::number(closed.serverPort()));
-            closed.close();
-            rig.cycle =
-                std::make_unique<PictureCycle>(rig.dir.path(), url.toString(), rig.http, rig.view);
-            rig.cycle->start();
-            rig.cycle->DownloadRetried = true;
-        }
         QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
         rig.cycle->refreshNow();
         if (pick == "changed") {
@@ -423,15 +395,18 @@ private slots:
         QVERIFY2(rig.view.status.contains(rig.answer(said)), qPrintable(rig.view.status));
     }
 
-    // Failed refreshes are tried again after 30 s, 1, 2, 4 ... minutes, never later than
-    // the interval; with "Manual Update" only a click tries again. A server that comes
-    // up gives a picture at the next try, and the interval counts as before.
+    // A failed refresh is tried again at once, once per run, then after 30 s, 1, 2, 4 ...
+    // minutes, never later than the interval; with "Manual Update" only a click tries
+    // again. A server that comes up gives a picture at the next try; then the interval
+    // counts as before.
     void failuresBackOff()
     {
         Rig rig(false, {1, 5, 0, "All"});
+        rig.server.route("/calender/curpic.dat",
+                         {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
         const FaultServer::Answer down{
-            .body = "picked", .stopAfter = 0, .ending = FaultServer::Answer::Ending::Reset};
-        rig.server.route("/calender/queryrandompic.php", down);
+            .body = "picture", .stopAfter = 0, .ending = FaultServer::Answer::Ending::Reset};
+        rig.server.route("/pic.jpg", down);
         QStringList countdowns;
         int ticks = 0;
         for (int failures = 0; failures < 7; ++ticks) {
@@ -443,11 +418,9 @@ private slots:
             countdowns << rig.cycle->Timer2.tag();
             ++failures;
         }
+        QCOMPARE(rig.requests("/pic.jpg"), 8);
         QCOMPARE(countdowns, QStringList({"6", "12", "24", "48", "96", "180", "180"}));
         QCOMPARE(ticks, 1 + 6 + 12 + 24 + 48 + 96 + 180);
-        rig.server.route("/calender/queryrandompic.php", {.body = "up again"});
-        rig.server.route("/calender/curpic.dat",
-                         {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
         rig.server.route("/pic.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::green)});
         for (int i = 0; i < 180; ++i)
             rig.cycle->Timer2_Timer();
@@ -455,7 +428,7 @@ private slots:
         rig.verifyCycleGoesOn("180");
 
         rig.view.current.interval = 4; // "Manual Update"
-        rig.server.route("/calender/queryrandompic.php", down);
+        rig.server.route("/pic.jpg", down);
         rig.refresh();
         QVERIFY(!rig.cycle->Timer2.isActive());
         QVERIFY2(rig.view.status.endsWith("Click refresh to try again."),
