@@ -3,10 +3,13 @@
 #include <QNetworkProxy>
 #include <QNetworkRequest>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
 constexpr int maxRedirects = 5;
+constexpr std::chrono::milliseconds maxSilence{10000};
 } // namespace
 
 Http::Http(QObject* parent) : QObject(parent)
@@ -73,9 +76,11 @@ QNetworkRequest Http::request(const QUrl& url) const
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(maxRedirects);
-    // Stalls are cut by Qt's idle timeout too, but only the transfer's own deadline
-    // stops a server that keeps sending a byte now and then.
-    request.setTransferTimeout(static_cast<int>(m_deadline.count()));
+    // Qt's idle timeout cuts a silent server. A head (or a chunk's size line) in the making
+    // counts as silence, so it also bounds what Qt holds of one that never ends, which it
+    // takes in at a few MB/s. Only the transfer's own deadline stops a server that keeps
+    // sending a byte of body now and then.
+    request.setTransferTimeout(static_cast<int>(std::min(m_deadline, maxSilence).count()));
     return request;
 }
 

@@ -12,8 +12,9 @@
 namespace platform {
 
 // The widget's one way to fetch over HTTP: a long-lived network manager and a single
-// request recipe (never from a cache, an overall deadline, redirects to http/https
-// only, a cap on every body). Nothing blocks; results arrive on this object's thread.
+// request recipe (never from a cache, an overall deadline, at most 10 s of silence,
+// redirects to http/https only, a cap on every body). Nothing blocks; results arrive on
+// this object's thread.
 // Callbacks run only while their `context` lives; destroying the context or this
 // object cancels the transfer, and a cancelled download leaves no file behind.
 class Http : public QObject

@@ -3,9 +3,16 @@
 #include "platform/Logging.h"
 #include "platform/WebAddress.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+
+#ifdef Q_OS_UNIX
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#endif
 
 #include <algorithm>
 
@@ -43,6 +50,56 @@ QString describe(QNetworkReply::NetworkError error, const QString& qtText)
     default:
         return qtText;
     }
+}
+
+// Qt's network thread reads the head of an answer (and the size line of a chunk) a byte
+// at a time, and goes back to its event loop only once no byte is waiting. A server that
+// sends such lines without end holds that thread: the abort of the reply and every later
+// request of the manager wait behind it while the lines pile up in memory. Shutting down
+// our end of the connection under it ends that read. Qt does not tell which connection is
+// the reply's, so every connection of this process to that server goes: Qt sends again a
+// request that had no answer yet, but an answer on its way on another one is cut.
+void dropConnections(const QUrl& url)
+{
+#ifdef Q_OS_UNIX
+    const QHostAddress host(url.host()); // null for a name: any address of the server
+    const int port = url.port(url.scheme() == u"https" ? 443 : 80);
+    // The descriptors open in this process.
+    const QStringList fds =
+        QDir(QStringLiteral("/dev/fd")).entryList(QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& fd : fds) {
+        sockaddr_storage storage{};
+        socklen_t size = sizeof storage;
+        auto* peer = reinterpret_cast<sockaddr*>(&storage);
+        if (::getpeername(fd.toInt(), peer, &size) != 0)
+            continue;
+        int peerPort = -1;
+        if (peer->sa_family == AF_INET)
+            peerPort = ntohs(reinterpret_cast<sockaddr_in*>(peer)->sin_port);
+        else if (peer->sa_family == AF_INET6)
+            peerPort = ntohs(reinterpret_cast<sockaddr_in6*>(peer)->sin6_port);
+        if (peerPort == port && (host.isNull() || host.isEqual(QHostAddress(peer))))
+            ::shutdown(fd.toInt(), SHUT_RDWR);
+    }
+#else
+    Q_UNUSED(url);
+#endif
+}
+
+// Ends a reply that is no longer wanted, from outside its signals.
+void release(QNetworkReply* reply)
+{
+    // Cut short, by us or by Qt's idle timeout: the answer may still be pouring in.
+    const bool cut =
+        !reply->isFinished() || reply->error() == QNetworkReply::OperationCanceledError;
+    const QUrl url = reply->url();
+    reply->abort();
+    // Deleted before its connection goes, so that no error Qt reports on the way reaches it.
+    delete reply;
+    // After the abort, so that Qt's thread, once free, drops the request rather than
+    // sending it again.
+    if (cut)
+        dropConnections(url);
 }
 } // namespace
 
@@ -111,7 +168,8 @@ void Transfer::checkHeaders()
 
 void Transfer::checkRedirect(const QUrl& url)
 {
-    if (!isWebAddress(url))
+    // A page stands for the picture server's own answer: it may move to https, not away.
+    if (!isWebAddress(url) || (m_mode == Mode::Page && url.host() != m_result.url.host()))
         settle(QStringLiteral("refused a redirect to %1").arg(url.toDisplayString()));
 }
 
@@ -207,15 +265,17 @@ void Transfer::stop(bool keepFile)
 {
     m_deadline.stop();
     if (m_reply) {
+        // Qt does not expect a reply to be aborted inside its own signals (it would set a
+        // second error): from there, it is released from the event loop. Elsewhere at once,
+        // for the network manager may be destroyed next, and it waits for its thread.
+        const bool inReplySignal = sender() == m_reply;
         disconnect(m_reply, nullptr, this, nullptr);
-        // Aborted from the event loop: Qt does not expect a reply to be aborted inside
-        // its own signals (it would set a second error).
         QNetworkReply* reply = m_reply;
-        QTimer::singleShot(0, reply, [reply] {
-            reply->abort();
-            reply->deleteLater();
-        });
         m_reply = nullptr;
+        if (inReplySignal)
+            QTimer::singleShot(0, reply->manager(), [reply] { release(reply); });
+        else
+            release(reply);
     }
     m_file.close();
     if (!keepFile && m_ownsFile) {

@@ -26,7 +26,7 @@ public:
     enum class Mode {
         Text, // keeps the body; stops at the cap with what it has; any status is an answer
         File, // streams the body into a file; needs a 2xx status and the whole body
-        Page, // discards the body; any status is an answer
+        Page, // discards the body; any status is an answer; redirects stay on the host
     };
 
     // `filePath` is the file a File transfer creates or truncates, and removes on failure.

@@ -1,5 +1,5 @@
 // The HTTP layer against a loopback fault server: limits, deadlines, partial answers,
-// refused addresses, redirects, caches and cancellation.
+// refused addresses, redirects, caches, cancellation and heads that never end.
 #include "FaultServer.h"
 #include "platform/Http.h"
 #include "platform/PageRequest.h"
@@ -155,6 +155,8 @@ private slots:
             // A byte every 50 ms never trips an idle timeout; the whole would take 10 s.
             row(mode, "trickle", {.body = body.left(200), .pieceSize = 1, .pieceDelay = 50ms},
                 false, shortDeadline);
+            // Qt's network thread reads a head a byte at a time, and these never end.
+            row(mode, "endless head", {.floodHead = true}, false, shortDeadline);
             for (const auto& [name, url, file] : unrouted)
                 QTest::addRow("%s: %s", kinds[int(mode)], name)
                     << mode << url << int(longDeadline.count()) << false << QUrl() << file;
@@ -183,8 +185,8 @@ private slots:
             const HttpResult result = results.first();
             QVERIFY2(result.ok == ok && result.error.isEmpty() == ok, qPrintable(result.error));
             QCOMPARE(requestsFor(url).size(), served ? round : 0);
-            if (ok || mode == Page) // a failed page names the address it was asked for
-                QCOMPARE(result.url, ok ? reached : url);
+            if (ok || mode == Page) // a page names the address it was asked for
+                QCOMPARE(result.url, ok && mode != Page ? reached : url);
             if (ok && mode == Text)
                 QCOMPARE(result.body, body);
             if (mode == File) {
@@ -242,6 +244,46 @@ private slots:
         QCOMPARE(results.size(), 1);
         QCOMPARE(m_steps, steps);
         QVERIFY(!QFile::exists(tempPath()));
+    }
+
+    void endlessHeadHoldsUpNothing_data()
+    {
+        QTest::addColumn<bool>("cancel"); // else cut short by the time limits
+        QTest::addColumn<bool>("elsewhere");
+        for (const bool cancel : {false, true})
+            for (const bool elsewhere : {false, true})
+                QTest::addRow("%s, then %s server", cancel ? "cancelled" : "cut",
+                              elsewhere ? "another" : "the same")
+                    << cancel << elsewhere;
+    }
+
+    // A transfer of a head that never ends, cut or cancelled while the lines pour in, takes
+    // its connection with it, and the next request goes out and completes.
+    void endlessHeadHoldsUpNothing()
+    {
+        QFETCH(bool, cancel);
+        QFETCH(bool, elsewhere);
+        FaultServer other;
+        other.route("/target", {.body = "target body"});
+        m_server.route("/flood", {.floodHead = true});
+        m_http->setDeadline(cancel ? longDeadline : shortDeadline);
+        const int closedBefore = m_server.closedConnections();
+        const qint64 sentBefore = m_server.sentBytes();
+        QList<HttpResult> results;
+        auto context = std::make_unique<QObject>();
+        start(Text, m_server.url("/flood"), context.get(), results);
+        if (cancel) { // once Qt's network thread is busy with the lines
+            QTRY_VERIFY_WITH_TIMEOUT(m_server.sentBytes() - sentBefore > (1 << 20), boundMs);
+            context.reset();
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(results.size(), 1, boundMs);
+        }
+        QObject after;
+        start(Text, (elsewhere ? other : m_server).url("/target"), &after, results);
+        QTRY_VERIFY_WITH_TIMEOUT(!results.isEmpty() && results.last().ok, boundMs);
+        QCOMPARE(results.last().body, "target body");
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.closedConnections() - closedBefore, elsewhere ? 1 : 2,
+                                  boundMs);
     }
 };
 

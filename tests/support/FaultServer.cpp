@@ -41,6 +41,7 @@ void FaultServer::accept()
         connect(socket, &QTcpSocket::readyRead, socket, [this, exchange] { read(exchange); });
         connect(exchange->wait, &QTimer::timeout, socket, [this, exchange] { pump(exchange); });
         connect(socket, &QTcpSocket::bytesWritten, socket, [this, exchange] { pump(exchange); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this](qint64 n) { m_sentBytes += n; });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QObject::destroyed, this, [this] { ++m_closedConnections; });
     }
@@ -78,6 +79,13 @@ void FaultServer::pump(const std::shared_ptr<Exchange>& exchange)
     if (exchange->wait->isActive() || socket->state() != QAbstractSocket::ConnectedState ||
         socket->bytesToWrite() >= highWater)
         return;
+    if (answer.floodHead) {
+        const QByteArray lines =
+            QByteArray("X-Flood: " + QByteArray(100, 'a') + "\r\n").repeated(100);
+        socket->write(exchange->sent < 0 ? "HTTP/1.1 200 Flood\r\n" + lines : lines);
+        exchange->sent = 0;
+        return;
+    }
     if (exchange->sent < 0) {
         QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) +
                           " Answer\r\nContent-Type: " + answer.contentType + "\r\n";

@@ -32,6 +32,7 @@ public:
         std::chrono::milliseconds pieceDelay{0}; // ... one every pieceDelay
         qint64 stopAfter = -1; // body bytes sent before `ending`; -1: the whole body
         Ending ending = Ending::Close;
+        bool floodHead = false; // header lines without end follow the status line
     };
 
     struct Request
@@ -57,6 +58,8 @@ public:
     const QList<Request>& requests() const { return m_requests; }
     // Connections that ended, by either side.
     int closedConnections() const { return m_closedConnections; }
+    // Bytes handed to the system for all connections so far.
+    qint64 sentBytes() const { return m_sentBytes; }
 
     // Bytes of a generated body from `offset` on: a 251-byte cycle, so shifted bytes show.
     static QByteArray generated(qint64 offset, qint64 size);
@@ -71,5 +74,6 @@ private:
     QMap<QByteArray, Answer> m_routes;
     QList<Request> m_requests;
     int m_closedConnections = 0;
+    qint64 m_sentBytes = 0;
     QTcpServer m_server; // last: its sockets go before the members they use
 };
