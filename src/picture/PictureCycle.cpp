@@ -75,10 +75,15 @@ void PictureCycle::start()
     showStatus();
 }
 
-bool PictureCycle::pictureOutdated() const
+Countdown::Arm PictureCycle::intervalArm() const
 {
     const PictureView::Choices choices = m_view.choices();
-    const Countdown::Arm arm = Countdown::forInterval(choices.interval, choices.intervals);
+    return Countdown::forInterval(choices.interval, choices.intervals);
+}
+
+bool PictureCycle::pictureOutdated() const
+{
+    const Countdown::Arm arm = intervalArm();
     if (arm.arming != Countdown::Arming::Timed)
         return false;
     const QDateTime fetched = QFileInfo(m_stateDir + QStringLiteral("/image.jpg")).lastModified();
@@ -104,8 +109,7 @@ void PictureCycle::showStatus()
 
 void PictureCycle::RearmTimer2()
 {
-    const PictureView::Choices choices = m_view.choices();
-    const Countdown::Arm arm = Countdown::forInterval(choices.interval, choices.intervals);
+    const Countdown::Arm arm = intervalArm();
     if (arm.arming == Countdown::Arming::Manual) {
         Timer2.setEnabled(false);
     } else if (arm.arming == Countdown::Arming::Timed) {
@@ -176,9 +180,7 @@ void PictureCycle::applyChoices()
     Timer2.setTag(QStringLiteral("0"));
     // A timed interval chosen after "Manual Update" had stopped the timer starts it; a
     // refresh on its way arms it when it ends.
-    const PictureView::Choices choices = m_view.choices();
-    if (!m_refreshing && Countdown::forInterval(choices.interval, choices.intervals).arming ==
-                             Countdown::Arming::Timed)
+    if (!m_refreshing && intervalArm().arming == Countdown::Arming::Timed)
         Timer2.setEnabled(true);
     showStatus();
 }

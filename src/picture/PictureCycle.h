@@ -1,5 +1,6 @@
 #pragma once
 
+#include "picture/Countdown.h"
 #include "picture/PictureInstall.h"
 #include "picture/PictureView.h"
 #include "platform/PageRequest.h"
@@ -71,6 +72,8 @@ private:
     };
 
     std::optional<PictureRecord> storedRecord() const;
+    // How the interval chosen arms the countdown.
+    Countdown::Arm intervalArm() const;
     bool pictureOutdated() const;
     void catchUpAfterPause();
     void refresh();
