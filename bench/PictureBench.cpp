@@ -151,9 +151,9 @@ int download(const QString& dataDir, const QString& server, const QString& url, 
     clock.start();
     std::optional<bool> result;
     double ms = 0;
-    form.cycle().install().DownloadFile(url, out, [&](bool ok) {
+    form.cycle().install().DownloadFile(url, out, [&](const QString& problem) {
         ms = double(clock.nsecsElapsed()) / 1e6;
-        result = ok;
+        result = problem.isEmpty();
     });
     runUntil([&] { return result.has_value(); });
     if (!result.value_or(false))
