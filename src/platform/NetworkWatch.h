@@ -4,9 +4,9 @@
 
 namespace platform {
 
-// What the system says of the network, where it has a way to say it (NetworkManager
-// on Linux); without one, nothing is ever reported. Loading that backend talks to the
-// system bus, so it happens once the event loop runs, not before the first frame.
+// What the system says of the network, where NetworkManager runs; without it, nothing
+// is ever reported. Loading its backend talks to the system bus, so it happens once
+// the event loop runs, not before the first frame.
 class NetworkWatch : public QObject
 {
     Q_OBJECT
