@@ -15,6 +15,7 @@ Form1::Form1(const Options& options, QWidget* parent)
     setWindowTitle(QStringLiteral("C"));
     // A desktop widget is rarely the active window; the picture's tooltip must show anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
+    setFocusPolicy(Qt::StrongFocus); // the keys of keyPressEvent
     setFont(SkinLayout::font(SkinLayout::serif, 11));
     setFixedSize(SkinLayout::layoutSize);
     QPalette p = palette();
@@ -123,6 +124,10 @@ void Form1::createFeatures()
     m_hoverTracker = std::make_unique<HoverTracker>(
         HoverTracker::Controls{this, Image1Label, {Line1, Line2, Line3, Line4}, CursorEvents});
 
+    m_calendar->setPicturesOn([this](const QDate& day) { return m_cycle->history().countOf(day); });
+    connect(m_calendar.get(), &Calendar::dayClicked, m_cycle.get(), &PictureCycle::showDay);
+    connect(m_cycle.get(), &PictureCycle::historyChanged, m_calendar.get(), &Calendar::markDays);
+
     connect(LabelExit, &HotSpot::clicked, this, &Form1::LabelExit_Click);
     connect(Label6, &HotSpot::clicked, this, &Form1::Label6_Click);
     connect(Image1, &HotSpot::clicked, this, &Form1::Image1_Click);
@@ -210,6 +215,17 @@ void Form1::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_skin->image(SkinImages::Part::Skin, devicePixelRatioF()));
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    // Alt+Left and Alt+Right go through the pictures shown before, as in a browser.
+    if (event->modifiers() == Qt::AltModifier && event->key() == Qt::Key_Left)
+        m_cycle->previousPicture();
+    else if (event->modifiers() == Qt::AltModifier && event->key() == Qt::Key_Right)
+        m_cycle->nextPicture();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void Form1::mousePressEvent(QMouseEvent* event)

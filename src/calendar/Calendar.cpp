@@ -9,6 +9,8 @@
 #include "platform/ServerPaths.h"
 #include "platform/UrlOpener.h"
 
+#include <QMouseEvent>
+
 Calendar::Calendar(const Controls& controls, const QString& serverBase)
     : Days{controls.DayTemplate}, m_controls(controls), m_serverBase(serverBase)
 {
@@ -41,6 +43,7 @@ void Calendar::rebuild(int year, int month, const QDate& today)
         label->setPalette(tmpl->palette());
         label->adjustSize(); // sized to its digits, like the template
         label->move(layout.days[d - 1].left, layout.days[d - 1].top);
+        label->installEventFilter(this);
         label->show();
         Days << label;
     }
@@ -59,6 +62,44 @@ void Calendar::rebuild(int year, int month, const QDate& today)
     m_builtYear = year;
     m_builtMonth = month;
     m_builtToday = today;
+    markDays();
+}
+
+void Calendar::setPicturesOn(std::function<int(const QDate&)> count)
+{
+    m_picturesOn = std::move(count);
+    markDays();
+}
+
+void Calendar::markDays()
+{
+    if (!m_picturesOn)
+        return;
+    for (int d = 1; d < Days.size(); ++d) {
+        const int pictures = m_picturesOn(QDate(m_builtYear, m_builtMonth, d));
+        Days[d]->setToolTip(pictures == 0   ? QString()
+                            : pictures == 1 ? QStringLiteral("1 picture this day")
+                                            : QStringLiteral("%1 pictures this day").arg(pictures));
+        if (pictures > 0)
+            Days[d]->setCursor(Qt::PointingHandCursor);
+        else
+            Days[d]->unsetCursor();
+    }
+}
+
+bool Calendar::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click on a day with pictures: released where it was pressed, as a button's.
+    if (event->type() != QEvent::MouseButtonRelease || !m_picturesOn)
+        return false;
+    const auto* release = static_cast<QMouseEvent*>(event);
+    auto* label = static_cast<SkinLabel*>(watched);
+    const qsizetype d = Days.indexOf(label);
+    const QDate day(m_builtYear, m_builtMonth, int(d));
+    if (d > 0 && release->button() == Qt::LeftButton &&
+        label->rect().contains(release->position().toPoint()) && m_picturesOn(day) > 0)
+        emit dayClicked(day);
+    return false;
 }
 
 void Calendar::step(int months)

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 class HotSpot;
 class ImageBox;
 class PictureBox;
@@ -33,6 +35,12 @@ public:
     // the arrows, and by the calendar timer, which moves the grid on at midnight.
     void Timer1_Timer();
 
+    // Days that have pictures: `count` says how many a day has. Such a day says so in
+    // its tooltip, and a click on it asks for its picture (dayClicked).
+    void setPicturesOn(std::function<int(const QDate&)> count);
+    // The counts changed.
+    void markDays();
+
     void Label11_Click();
     void Label12_Click();
     void Label13_Click();
@@ -45,12 +53,19 @@ public:
     int ShownMonth = 1;
     int ShownYear = 2000;
 
+signals:
+    void dayClicked(const QDate& day);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void step(int months);
     void rebuild(int year, int month, const QDate& today);
 
     Controls m_controls;
     QString m_serverBase;
+    std::function<int(const QDate&)> m_picturesOn;
     // What the grid shows now, so a tick that changes nothing touches no widget.
     int m_builtYear = 0;
     int m_builtMonth = 0;

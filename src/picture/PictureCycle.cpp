@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 // A tick that comes this much later by the wall clock than by the monotonic one
 // follows a suspend, or a clock set forward.
@@ -22,7 +24,7 @@ PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, p
                            PictureView& view)
     : Timer2(this, Countdown::tickMs, false, QStringLiteral("0")), m_stateDir(stateDir),
       m_serverBase(serverBase), m_view(view), m_install(stateDir, http, view), m_wb1(http),
-      m_random(quint32(platform::clock().now().toMSecsSinceEpoch()))
+      m_random(quint32(platform::clock().now().toMSecsSinceEpoch())), m_history(stateDir)
 {
     connect(&Timer2, &QTimer::timeout, this, &PictureCycle::Timer2_Timer);
     connect(&m_install, &PictureInstall::ended, this, &PictureCycle::installEnded);
@@ -150,8 +152,10 @@ void PictureCycle::refreshNow()
 
 void PictureCycle::refresh()
 {
-    // A newer refresh supersedes the one running: only the newest ends the cycle.
+    // A newer refresh supersedes the one running, and a history entry on its way: only
+    // the newest ends the cycle.
     m_install.cancel();
+    m_entryShown = -1;
     m_refreshing = true;
     // Neither the refresh button nor the timer may start a second refresh meanwhile.
     m_view.enableRefresh(false);
@@ -245,11 +249,66 @@ void PictureCycle::WB1_NavigateFailed(const QUrl& requested, const QString& erro
     finish(Ending::Failed, PictureStatus::notReachable(m_serverBase, error));
 }
 
+void PictureCycle::previousPicture()
+{
+    showEntry(m_history.cursor() - 1);
+}
+
+void PictureCycle::nextPicture()
+{
+    showEntry(m_history.cursor() + 1);
+}
+
+void PictureCycle::showDay(const QDate& day)
+{
+    showEntry(m_history.lastOf(day));
+}
+
+void PictureCycle::showEntry(int index)
+{
+    if (m_refreshing || index < 0 || index >= m_history.entries().size() ||
+        index == m_history.cursor())
+        return;
+    m_entryShown = index;
+    const PictureRecord& record = m_history.entries()[index].record;
+    const QString copy = m_history.copyPath(index);
+    if (!copy.isEmpty())
+        m_install.installCopy(record, copy);
+    else
+        m_install.InstallPicture(record.pictureUrl, record.toLines().join(u'\n'));
+}
+
+void PictureCycle::entryShown(bool shown, const PictureRecord& record, const QString& problem)
+{
+    const int index = std::exchange(m_entryShown, -1);
+    if (!shown)
+        m_problem = problem;
+    if (shown) {
+        m_history.show(index);
+        pictureShown(record);
+        emit historyChanged();
+    }
+    m_view.showBusy(false);
+    showStatus();
+}
+
+void PictureCycle::pictureShown(const PictureRecord& record)
+{
+    m_shown = record;
+    DefaultPictureShown = false;
+    m_installed = true;
+    showBadge();
+}
+
 void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRecord& record,
                                 const QString& problem)
 {
+    if (m_entryShown >= 0)
+        return entryShown(outcome == PictureInstall::Outcome::Installed, record, problem);
     if (outcome == PictureInstall::Outcome::Installed) {
-        m_shown = record;
+        pictureShown(record);
+        m_history.add(record, platform::clock().now(), m_stateDir + QStringLiteral("/image.jpg"));
+        emit historyChanged();
         return finish(Ending::Installed);
     }
     if (outcome == PictureInstall::Outcome::NothingOffered)
@@ -266,11 +325,6 @@ void PictureCycle::finish(Ending ending, const QString& problem)
 {
     m_refreshing = false;
     m_problem = problem;
-    if (ending == Ending::Installed) {
-        DefaultPictureShown = false;
-        m_installed = true;
-        showBadge();
-    }
     RearmTimer2();
     if (ending == Ending::Failed)
         ++m_failures;

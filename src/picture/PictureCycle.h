@@ -5,6 +5,7 @@
 #include "picture/PictureView.h"
 #include "platform/PageRequest.h"
 #include "platform/TagTimer.h"
+#include "state/PictureHistory.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -47,6 +48,14 @@ public:
     void setMetered(bool metered);
 
     // The random pick sent to `URL` has been answered.
+    // Back and forth through the pictures installed before, and the last picture of a
+    // day: put in place as an install puts a new one, from the copy kept or else from
+    // the picture's address. The countdown runs on; a refresh running refuses them.
+    void previousPicture();
+    void nextPicture();
+    void showDay(const QDate& day);
+    const PictureHistory& history() const { return m_history; }
+
     void WB1_NavigateComplete2(const QUrl& URL);
     QString randomPickAddress() const;
     QString currentPictureAddress() const;
@@ -62,6 +71,8 @@ public:
 signals:
     // A refresh has ended, with a new picture or without.
     void ended();
+    // A picture joined the history, or another one of it is shown.
+    void historyChanged();
 
 private:
     enum class Ending {
@@ -81,6 +92,9 @@ private:
     void WB1_NavigateFailed(const QUrl& requested, const QString& error);
     void installEnded(PictureInstall::Outcome outcome, const PictureRecord& record,
                       const QString& problem);
+    void showEntry(int index);
+    void entryShown(bool shown, const PictureRecord& record, const QString& problem);
+    void pictureShown(const PictureRecord& record);
     void finish(Ending ending, const QString& problem = {});
     void showBadge();
     void showStatus();
@@ -99,6 +113,8 @@ private:
     int m_failures = 0;        // refreshes in a row that failed
     QString m_problem;         // why the last refresh brought no picture
     std::optional<PictureRecord> m_shown;
+    PictureHistory m_history;
+    int m_entryShown = -1; // the history entry being put in place
     bool m_metered = false;
     QDateTime m_lastTick; // the wall clock and the monotonic one at the last tick
     qint64 m_lastTickMs = 0;

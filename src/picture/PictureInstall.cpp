@@ -27,11 +27,16 @@ PictureInstall::PictureInstall(const QString& stateDir, platform::Http& http, Pi
     removeStaleDownloads();
 }
 
-void PictureInstall::InstallPicture(const QString& RecordUrl, const QString& RecordText)
+void PictureInstall::begin()
 {
     cancel();
     m_install = new QObject(this);
     m_view.showBusy(true);
+}
+
+void PictureInstall::InstallPicture(const QString& RecordUrl, const QString& RecordText)
+{
+    begin();
     if (!RecordText.isEmpty()) {
         installRecord(RecordUrl, PictureAnswer::parse(RecordText));
         return;
@@ -65,14 +70,9 @@ void PictureInstall::installRecord(const QString& recordUrl, const PictureRecord
     if (!platform::isWebAddress(QUrl(record.pictureUrl)))
         return end(Outcome::Failed, record,
                    QStringLiteral("No usable picture record from %1").arg(recordUrl));
-    // The picture arrives under a name of its own beside "image.jpg", which stays
-    // intact until a complete, decodable picture replaces it.
-    QString error;
-    const std::optional<QString> part =
-        AtomicFile::createTemporary(statePath(QStringLiteral("image.jpg")), partSuffix, &error);
+    const std::optional<QString> part = createPart(record);
     if (!part)
-        return end(Outcome::Failed, record,
-                   QStringLiteral("Cannot store a picture in %1: %2").arg(m_stateDir, error));
+        return;
     const QObject* install = m_install;
     DownloadFile(record.pictureUrl, *part,
                  [this, install, record, part = *part](const QString& problem) {
@@ -82,6 +82,32 @@ void PictureInstall::installRecord(const QString& recordUrl, const PictureRecord
                      if (isCurrent(install))
                          end(Outcome::Failed, record, problem);
                  });
+}
+
+void PictureInstall::installCopy(const PictureRecord& record, const QString& copy)
+{
+    begin();
+    const std::optional<QString> part = createPart(record);
+    if (!part)
+        return;
+    QFile::remove(*part);
+    if (!AtomicFile::linkOrCopy(copy, *part))
+        return end(Outcome::Failed, record,
+                   QStringLiteral("Cannot read the copy of the picture kept in %1").arg(copy));
+    decode(record, *part);
+}
+
+std::optional<QString> PictureInstall::createPart(const PictureRecord& record)
+{
+    // The picture arrives under a name of its own beside "image.jpg", which stays
+    // intact until a complete, decodable picture replaces it.
+    QString error;
+    const std::optional<QString> part =
+        AtomicFile::createTemporary(statePath(QStringLiteral("image.jpg")), partSuffix, &error);
+    if (!part)
+        end(Outcome::Failed, record,
+            QStringLiteral("Cannot store a picture in %1: %2").arg(m_stateDir, error));
+    return part;
 }
 
 void PictureInstall::decode(const PictureRecord& record, const QString& partPath)

@@ -37,6 +37,8 @@ public:
     // With `RecordText` empty the record is read from `RecordUrl`; otherwise
     // `RecordText` is the record in the server's answer form.
     void InstallPicture(const QString& RecordUrl, const QString& RecordText);
+    // Installs the picture of `record` from the local file `copy`, which stays.
+    void installCopy(const PictureRecord& record, const QString& copy);
     // Ends the running install, if any, without a report.
     void cancel();
 
@@ -55,6 +57,10 @@ signals:
                const QString& problem);
 
 private:
+    void begin();
+    // A new, empty file beside "image.jpg" for the picture; none (and the install ended)
+    // when the state folder takes no file.
+    std::optional<QString> createPart(const PictureRecord& record);
     void installRecord(const QString& recordUrl, const PictureRecord& record);
     void decode(const PictureRecord& record, const QString& partPath);
     QString putInPlace(const PictureRecord& record, const QString& partPath, const QImage& picture);

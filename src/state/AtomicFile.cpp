@@ -6,6 +6,10 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace AtomicFile {
 
 bool write(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error)
@@ -49,6 +53,17 @@ bool moveIntoPlace(const QString& temporary, const QString& path, QString* error
     if (error)
         *error = qt_error_string();
     return false;
+}
+
+bool linkOrCopy(const QString& from, const QString& to)
+{
+#ifdef Q_OS_UNIX
+    // The state files are replaced by renames, never written in place, so a link keeps
+    // what the file held when it was made.
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+#endif
+    return QFile::copy(from, to);
 }
 
 } // namespace AtomicFile

@@ -27,4 +27,8 @@ std::optional<QString> createTemporary(const QString& path, const QString& suffi
 // 2. Renames `temporary` over `path` in one step, readable like every other state file.
 bool moveIntoPlace(const QString& temporary, const QString& path, QString* error = nullptr);
 
+// Makes `to` a second name of the file `from` (a hard link, which costs nothing), or a
+// copy of it where the file system has no links. `to` must not exist.
+bool linkOrCopy(const QString& from, const QString& to);
+
 } // namespace AtomicFile

@@ -3,6 +3,7 @@
 #include "FormFixture.h"
 #include "calendar/MonthLayout.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using Places = QList<QPoint>;
@@ -129,6 +130,25 @@ private slots:
         form.calendar().Label7_Click();
         QCOMPARE(f.opened, (QList<QUrl>{QUrl("http://pictures.example:8642"),
                                         QUrl("http://pictures.example:8642/weather.htm")}));
+    }
+
+    // A day with pictures says how many and asks for them when clicked; other days do
+    // neither, and the grid stays where it was.
+    void daysWithPictures()
+    {
+        FormFixture f;
+        Form1& form = f.start();
+        const QRect marker = form.DaysChooseImg->geometry();
+        form.calendar().setPicturesOn([](const QDate& day) { return day.day() == 3 ? 2 : 0; });
+        QSignalSpy clicked(&form.calendar(), &Calendar::dayClicked);
+        for (int d : {3, 4, 1})
+            QTest::mouseClick(form.calendar().Days[d], Qt::LeftButton);
+        QCOMPARE(clicked.size(), 1);
+        QCOMPARE(clicked.first().first().toDate(), QDate(2026, 12, 3));
+        QCOMPARE(form.calendar().Days[3]->toolTip(), "2 pictures this day");
+        QCOMPARE(form.calendar().Days[4]->toolTip(), "");
+        verifyShown(form, QDate(2026, 12, 1), 6);
+        QCOMPARE(form.DaysChooseImg->geometry(), marker);
     }
 };
 

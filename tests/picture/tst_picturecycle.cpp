@@ -498,6 +498,41 @@ private slots:
         QVERIFY(WholePicture::isWhole("GIF89a, decoded by its own reader"));
     }
 
+    // Three installs over two days, then back twice and forward once: the second picture,
+    // its record beside it. With the server refusing, back still works from the copies
+    // kept. A day brings back its last picture; a day without pictures changes nothing.
+    void history()
+    {
+        Rig rig;
+        const QList<QColor> colours = {Qt::green, Qt::blue, Qt::yellow};
+        for (int i = 0; i < 3; ++i) {
+            const QString name = QString("/%1.jpg").arg(i);
+            rig.server.route("/calender/curpic.dat",
+                             {.body = rig.answer("{base}/p\n{base}" + name + "\n9\nx")});
+            rig.server.route(name.toUtf8(),
+                             {.contentType = "image/jpeg", .body = jpeg(colours[i])});
+            rig.refresh();
+            rig.clock.time = rig.clock.time.addSecs(i == 0 ? 86400 : 60);
+        }
+        const auto shows = [&](const std::function<void()>& step, const QColor& colour) {
+            step();
+            QTRY_VERIFY(isColour(rig.view.picture, colour) && !rig.view.busy);
+            QCOMPARE(*TextLines::read(rig.path("image.jpg.dat")), rig.view.record->toLines());
+            QVERIFY(isColour(QImage(rig.path("image.jpg")), colour));
+        };
+        shows([&] { rig.cycle->previousPicture(); }, Qt::blue);
+        shows([&] { rig.cycle->previousPicture(); }, Qt::green);
+        shows([&] { rig.cycle->nextPicture(); }, Qt::blue);
+        for (const char* name : {"/0.jpg", "/1.jpg", "/2.jpg"})
+            rig.server.route(name, {.status = 404});
+        shows([&] { rig.cycle->previousPicture(); }, Qt::green);
+        QCOMPARE(rig.requests("/0.jpg"), 1);
+        shows([&] { rig.cycle->showDay(rig.clock.today()); }, Qt::yellow);
+        shows([&] { rig.cycle->showDay(rig.clock.today().addDays(1)); }, Qt::yellow);
+        QCOMPARE(rig.cycle->history().countOf(rig.clock.today()), 2);
+        rig.verifyCycleGoesOn();
+    }
+
     // A slow picture shows how far it has come, and ending the cycle mid-transfer
     // leaves the old picture and no partial file.
     void slowDownload()

@@ -2,6 +2,7 @@
 #include "FileSizeLimit.h"
 #include "FormFixture.h"
 #include "settings/SettingsFile.h"
+#include "state/PictureHistory.h"
 #include "state/PicturePair.h"
 #include "state/PictureRecord.h"
 #include "state/StateFolder.h"
@@ -169,6 +170,60 @@ private slots:
         if (pair == "old") // the download, which the installer removes at start-up
             left.insert(1, "image.jpg.Ab12Cd.download");
         QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), left);
+    }
+
+    // Installs an hour apart: 600 (25 days) keep every picture of the last 7 days and
+    // each older day's last, copies of the newest 50 only; long records keep the file
+    // within 1 MiB; two years on, only the new one is left. A file cut, binary or too
+    // big reads as a shorter or empty history, without copies nothing names.
+    void historyBounds_data()
+    {
+        QTest::addColumn<int>("installs");
+        QTest::addColumn<int>("pageChars");
+        QTest::addColumn<QByteArray>("damage");
+        QTest::addColumn<int>("entries"); // read back; -1: fewer than installed
+        QTest::newRow("600 installs") << 600 << 10 << QByteArray() << 209;
+        QTest::newRow("long records") << 100 << 20000 << QByteArray() << -1;
+        QTest::newRow("cut") << 30 << 10 << QByteArray("cut") << 29;
+        QTest::newRow("binary") << 30 << 10 << QByteArray("\0\xff\x01{\"at\"", 7) << 0;
+        QTest::newRow("too big") << 30 << 10 << QByteArray(PictureHistory::maxFileBytes + 1, '\n')
+                                 << 0;
+    }
+    void historyBounds()
+    {
+        QFETCH(int, installs);
+        QFETCH(int, pageChars);
+        QFETCH(QByteArray, damage);
+        QFETCH(int, entries);
+        StateDir f;
+        f.write("pic.jpg", QByteArray(100 * 1024, 'p'));
+        const QDateTime start(QDate(2026, 1, 1), QTime(0, 30));
+        {
+            PictureHistory history(f.dir.path());
+            for (int i = 0; i < installs; ++i)
+                history.add({QString(pageChars, 'p'), QString("http://h/%1.jpg").arg(i), "", ""},
+                            start.addSecs(i * 3600), f.path("pic.jpg"));
+        }
+        const QByteArray file = f.read("History.json");
+        QVERIFY(file.size() <= PictureHistory::maxFileBytes);
+        if (damage == "cut")
+            f.write("History.json", file.chopped(20));
+        else if (!damage.isEmpty())
+            f.write("History.json", damage);
+        PictureHistory history(f.dir.path());
+        QVERIFY(entries < 0 ? history.entries().size() < installs
+                            : history.entries().size() == entries);
+        if (entries != 0)
+            QCOMPARE(history.entries().at(history.cursor()).at.date(),
+                     start.addSecs((installs - 1) * 3600).date());
+        int named = 0; // copies that entries name: every copy there is, at most 50
+        for (int i = 0; i < history.entries().size(); ++i)
+            named += !history.copyPath(i).isEmpty();
+        QCOMPARE(QDir(f.path("History")).entryList(QDir::Files).size(), named);
+        QCOMPARE(named, entries < 0 || entries == 209 ? 50 : entries);
+        history.add({}, start.addYears(2).addDays(30), f.path("pic.jpg"));
+        QCOMPARE(history.entries().size(), 1);
+        QCOMPARE(QDir(f.path("History")).entryList(QDir::Files).size(), 1);
     }
 
     // Over one damaged state file the window starts with what it can read, writing nothing.

@@ -1,0 +1,212 @@
+#include "state/PictureHistory.h"
+
+#include "platform/Logging.h"
+#include "state/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+namespace {
+const QString fileName = QStringLiteral("History.json");
+const QString copiesName = QStringLiteral("History");
+
+// A copy's name as read from the file: a plain name in the copies' folder, nothing else.
+bool isCopyName(const QString& name)
+{
+    return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') &&
+           !name.contains(u'\\');
+}
+
+QJsonObject toJson(const PictureHistory::Entry& entry)
+{
+    return {{QStringLiteral("at"), entry.at.toString(Qt::ISODate)},
+            {QStringLiteral("page"), entry.record.pageUrl},
+            {QStringLiteral("picture"), entry.record.pictureUrl},
+            {QStringLiteral("id"), entry.record.field3},
+            {QStringLiteral("category"), entry.record.field4},
+            {QStringLiteral("copy"), entry.copy}};
+}
+
+std::optional<PictureHistory::Entry> fromJson(const QJsonObject& json)
+{
+    PictureHistory::Entry entry{QDateTime::fromString(json.value(u"at").toString(), Qt::ISODate),
+                                {json.value(u"page").toString(), json.value(u"picture").toString(),
+                                 json.value(u"id").toString(), json.value(u"category").toString()},
+                                json.value(u"copy").toString()};
+    if (!entry.at.isValid())
+        return std::nullopt;
+    if (!isCopyName(entry.copy))
+        entry.copy.clear();
+    return entry;
+}
+} // namespace
+
+PictureHistory::PictureHistory(const QString& stateDir)
+    : m_file(stateDir + u'/' + fileName), m_copies(stateDir + u'/' + copiesName)
+{
+    load();
+    // Copies that no entry names: left by a kill between a copy and the save, or by a
+    // history that could not be read.
+    QSet<QString> named;
+    for (const Entry& entry : m_entries)
+        named << entry.copy;
+    QDir copies(m_copies);
+    for (const QString& name : copies.entryList(QDir::Files | QDir::System)) {
+        if (!named.contains(name))
+            copies.remove(name);
+    }
+}
+
+void PictureHistory::load()
+{
+    QFile file(m_file);
+    if (!QFileInfo(m_file).isFile())
+        return;
+    if (file.size() > maxFileBytes || !file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcState) << "history not read:" << m_file << "is too big or unreadable";
+        return;
+    }
+    int skipped = 0;
+    while (!file.atEnd()) {
+        const QJsonObject json = QJsonDocument::fromJson(file.readLine()).object();
+        if (json.contains(u"cursor")) {
+            m_cursor = json.value(u"cursor").toInt(-1);
+        } else if (const std::optional<Entry> entry = fromJson(json)) {
+            m_entries << *entry;
+        } else {
+            ++skipped;
+        }
+    }
+    if (skipped > 0)
+        qCWarning(lcState) << "history:" << skipped << "damaged lines of" << m_file << "skipped";
+    if (m_cursor < 0 || m_cursor >= m_entries.size())
+        m_cursor = int(m_entries.size()) - 1;
+}
+
+bool PictureHistory::add(const PictureRecord& record, const QDateTime& at,
+                         const QString& picturePath)
+{
+    QDir().mkpath(m_copies);
+    QString copy = QString::number(at.toMSecsSinceEpoch()) + QStringLiteral(".jpg");
+    while (QFileInfo::exists(m_copies + u'/' + copy))
+        copy.prepend(u'0');
+    if (!AtomicFile::linkOrCopy(picturePath, m_copies + u'/' + copy)) {
+        qCWarning(lcState) << "no copy of" << picturePath << "kept in" << m_copies;
+        copy.clear();
+    }
+    m_entries << Entry{at, record, copy};
+    m_cursor = int(m_entries.size()) - 1;
+    prune(at.date());
+    return save();
+}
+
+void PictureHistory::show(int index)
+{
+    if (index < 0 || index >= m_entries.size() || index == m_cursor)
+        return;
+    m_cursor = index;
+    save();
+}
+
+void PictureHistory::clear()
+{
+    m_entries.clear();
+    m_cursor = -1;
+    QDir(m_copies).removeRecursively();
+    save();
+}
+
+QString PictureHistory::copyPath(int index) const
+{
+    const QString copy = m_entries.value(index).copy;
+    const QString path = m_copies + u'/' + copy;
+    return !copy.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+int PictureHistory::lastOf(const QDate& day) const
+{
+    for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
+        if (m_entries[i].at.date() == day)
+            return i;
+    }
+    return -1;
+}
+
+int PictureHistory::countOf(const QDate& day) const
+{
+    return int(std::count_if(m_entries.begin(), m_entries.end(),
+                             [&day](const Entry& entry) { return entry.at.date() == day; }));
+}
+
+void PictureHistory::prune(const QDate& today)
+{
+    const QDate oldest = today.addYears(-keptYears);
+    const QDate everyPicture = today.addDays(-everyPictureDays);
+    QList<Entry> kept;
+    int cursor = -1;
+    for (int i = 0; i < m_entries.size(); ++i) {
+        const QDate day = m_entries[i].at.date();
+        const bool laterSameDay = i + 1 < m_entries.size() && m_entries[i + 1].at.date() == day;
+        if (day < oldest || (day < everyPicture && laterSameDay)) {
+            QFile::remove(copyPath(i));
+            continue;
+        }
+        kept << m_entries[i];
+        if (i <= m_cursor)
+            cursor = int(kept.size()) - 1;
+    }
+    m_entries = kept;
+    m_cursor = cursor < 0 ? int(m_entries.size()) - 1 : cursor;
+    dropCopies();
+}
+
+void PictureHistory::dropCopies()
+{
+    int copies = 0;
+    qint64 bytes = 0;
+    for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
+        const QString path = copyPath(i);
+        if (path.isEmpty()) {
+            m_entries[i].copy.clear();
+            continue;
+        }
+        bytes += QFileInfo(path).size();
+        if (++copies > maxCopies || bytes > maxCopyBytes) {
+            QFile::remove(path);
+            m_entries[i].copy.clear();
+        }
+    }
+}
+
+bool PictureHistory::save()
+{
+    QList<QByteArray> lines;
+    qint64 size = 0;
+    for (const Entry& entry : m_entries) {
+        lines << QJsonDocument(toJson(entry)).toJson(QJsonDocument::Compact) + '\n';
+        size += lines.last().size();
+    }
+    // The oldest entries go when the file would outgrow its bound.
+    const qint64 room = maxFileBytes - 64; // the cursor's line
+    qsizetype first = 0;
+    for (; size > room; ++first) {
+        size -= lines[first].size();
+        QFile::remove(copyPath(int(first)));
+    }
+    m_entries.remove(0, first);
+    m_cursor = m_entries.isEmpty() ? -1 : std::max(m_cursor - int(first), 0);
+    QByteArray bytes = QJsonDocument(QJsonObject{{QStringLiteral("cursor"), m_cursor}})
+                           .toJson(QJsonDocument::Compact) +
+                       '\n';
+    for (qsizetype i = first; i < lines.size(); ++i)
+        bytes += lines[i];
+    QString error;
+    if (AtomicFile::write(m_file, bytes, &error))
+        return true;
+    qCWarning(lcState) << "history not saved:" << error;
+    return false;
+}
