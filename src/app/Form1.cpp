@@ -219,11 +219,16 @@ void Form1::paintEvent(QPaintEvent*)
 
 void Form1::keyPressEvent(QKeyEvent* event)
 {
-    // Alt+Left and Alt+Right go through the pictures shown before, as in a browser.
-    if (event->modifiers() == Qt::AltModifier && event->key() == Qt::Key_Left)
+    // The picture history's keys, as in a browser: Alt+Left and Alt+Right go through
+    // it, Ctrl+Shift+Delete clears it.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers == Qt::AltModifier && event->key() == Qt::Key_Left)
         m_cycle->previousPicture();
-    else if (event->modifiers() == Qt::AltModifier && event->key() == Qt::Key_Right)
+    else if (modifiers == Qt::AltModifier && event->key() == Qt::Key_Right)
         m_cycle->nextPicture();
+    else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) &&
+             event->key() == Qt::Key_Delete)
+        m_cycle->clearHistory();
     else
         QWidget::keyPressEvent(event);
 }

@@ -264,15 +264,22 @@ void PictureCycle::showDay(const QDate& day)
     showEntry(m_history.lastOf(day));
 }
 
-void PictureCycle::showEntry(int index)
+void PictureCycle::clearHistory()
+{
+    m_history.clear();
+    emit historyChanged();
+}
+
+void PictureCycle::showEntry(int index, bool fromCopy)
 {
     if (m_refreshing || index < 0 || index >= m_history.entries().size() ||
         index == m_history.cursor())
         return;
     m_entryShown = index;
     const PictureRecord& record = m_history.entries()[index].record;
-    const QString copy = m_history.copyPath(index);
-    if (!copy.isEmpty())
+    const QString copy = fromCopy ? m_history.copyPath(index) : QString();
+    m_entryFromCopy = !copy.isEmpty();
+    if (m_entryFromCopy)
         m_install.installCopy(record, copy);
     else
         m_install.InstallPicture(record.pictureUrl, record.toLines().join(u'\n'));
@@ -281,6 +288,8 @@ void PictureCycle::showEntry(int index)
 void PictureCycle::entryShown(bool shown, const PictureRecord& record, const QString& problem)
 {
     const int index = std::exchange(m_entryShown, -1);
+    if (!shown && m_entryFromCopy)
+        return showEntry(index, false); // a damaged copy: the picture's address instead
     if (!shown)
         m_problem = problem;
     if (shown) {

@@ -54,6 +54,8 @@ public:
     void previousPicture();
     void nextPicture();
     void showDay(const QDate& day);
+    // Empties the history and drops its copies.
+    void clearHistory();
     const PictureHistory& history() const { return m_history; }
 
     void WB1_NavigateComplete2(const QUrl& URL);
@@ -92,7 +94,7 @@ private:
     void WB1_NavigateFailed(const QUrl& requested, const QString& error);
     void installEnded(PictureInstall::Outcome outcome, const PictureRecord& record,
                       const QString& problem);
-    void showEntry(int index);
+    void showEntry(int index, bool fromCopy = true);
     void entryShown(bool shown, const PictureRecord& record, const QString& problem);
     void pictureShown(const PictureRecord& record);
     void finish(Ending ending, const QString& problem = {});
@@ -114,7 +116,8 @@ private:
     QString m_problem;         // why the last refresh brought no picture
     std::optional<PictureRecord> m_shown;
     PictureHistory m_history;
-    int m_entryShown = -1; // the history entry being put in place
+    int m_entryShown = -1;        // the history entry being put in place ...
+    bool m_entryFromCopy = false; // ... from its copy
     bool m_metered = false;
     QDateTime m_lastTick; // the wall clock and the monotonic one at the last tick
     qint64 m_lastTickMs = 0;

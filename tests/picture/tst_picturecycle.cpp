@@ -499,8 +499,9 @@ private slots:
     }
 
     // Three installs over two days, then back twice and forward once: the second picture,
-    // its record beside it. With the server refusing, back still works from the copies
-    // kept. A day brings back its last picture; a day without pictures changes nothing.
+    // its record beside it. A damaged copy gives way to the picture's address; with the
+    // server refusing, back works from the copies kept. A day brings back its last
+    // picture; a day without pictures changes nothing. Clearing drops it all.
     void history()
     {
         Rig rig;
@@ -523,13 +524,21 @@ private slots:
         shows([&] { rig.cycle->previousPicture(); }, Qt::blue);
         shows([&] { rig.cycle->previousPicture(); }, Qt::green);
         shows([&] { rig.cycle->nextPicture(); }, Qt::blue);
+        const QString damaged = rig.cycle->history().copyPath(2);
+        QFile copy(damaged); // a new file: the copy shares the picture's inode
+        QVERIFY(copy.remove() && copy.open(QIODevice::WriteOnly) && copy.write("damaged") == 7);
+        copy.close();
+        shows([&] { rig.cycle->nextPicture(); }, Qt::yellow); // from its address
+        QCOMPARE(rig.requests("/2.jpg"), 2);
         for (const char* name : {"/0.jpg", "/1.jpg", "/2.jpg"})
             rig.server.route(name, {.status = 404});
-        shows([&] { rig.cycle->previousPicture(); }, Qt::green);
-        QCOMPARE(rig.requests("/0.jpg"), 1);
-        shows([&] { rig.cycle->showDay(rig.clock.today()); }, Qt::yellow);
-        shows([&] { rig.cycle->showDay(rig.clock.today().addDays(1)); }, Qt::yellow);
+        shows([&] { rig.cycle->previousPicture(); }, Qt::blue);
+        shows([&] { rig.cycle->showDay(rig.clock.today().addDays(-1)); }, Qt::green);
+        shows([&] { rig.cycle->showDay(rig.clock.today().addDays(1)); }, Qt::green);
+        QCOMPARE(rig.requests("/0.jpg") + rig.requests("/1.jpg"), 2);
         QCOMPARE(rig.cycle->history().countOf(rig.clock.today()), 2);
+        rig.cycle->clearHistory();
+        QVERIFY(rig.cycle->history().entries().isEmpty() && !QDir(rig.path("History")).exists());
         rig.verifyCycleGoesOn();
     }
 
