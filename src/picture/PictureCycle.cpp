@@ -290,12 +290,12 @@ void PictureCycle::entryShown(bool shown, const PictureRecord& record, const QSt
     const int index = std::exchange(m_entryShown, -1);
     if (!shown && m_entryFromCopy)
         return showEntry(index, false); // a damaged copy: the picture's address instead
-    if (!shown)
-        m_problem = problem;
     if (shown) {
         m_history.show(index);
         pictureShown(record);
         emit historyChanged();
+    } else {
+        m_problem = problem;
     }
     m_view.showBusy(false);
     showStatus();
