@@ -54,7 +54,7 @@ fresh_state() {
 start_widget() {
   "$artcal" --data-dir "$state" --server "$base" >"$work/artcal.log" 2>&1 &
   app=$!
-  wait_for 20 window_id || fail "the widget mapped no window" || return 1
+  wait_for 20 window_id || { fail "the widget mapped no window"; tail -n 20 "$work/artcal.log"; return 1; }
   window=$(window_id)
   sleep 0.5
 }
