@@ -12,7 +12,7 @@ Form1::Form1(const Options& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options),
       m_skin(std::make_unique<SkinImages>(options.stateDir))
 {
-    setWindowTitle(QStringLiteral("C"));
+    setWindowTitle(QStringLiteral("artcal")); // what the taskbar and window lists show
     // A desktop widget is rarely the active window; the picture's tooltip must show anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::StrongFocus); // the keys of keyPressEvent
@@ -65,6 +65,21 @@ void Form1::createControls()
     for (HotSpot* spot : {LabelExit, Label5, Label6, Label7, Label9, Label11, Label12, Label13,
                           Label2, static_cast<HotSpot*>(Image1)})
         spot->setCursor(Qt::PointingHandCursor);
+    // The picture's tooltip tells how the refreshes go; its name, what a click does.
+    Image1->setAccessibleName(QStringLiteral("Open the picture's page"));
+    const std::pair<HotSpot*, const char*> buttons[] = {
+        {LabelExit, "Close"},
+        {Label5, "Settings"},
+        {Label6, "Fetch a new picture (F5)"},
+        {Label7, "Weather"},
+        {Label9, "Add to My Gallery (Ctrl+D)"},
+        {Label11, "Previous month"},
+        {Label12, "Next month"},
+        {Label13, "The picture server's home page"},
+        {Label2, "View My Gallery"},
+    };
+    for (const auto& [button, what] : buttons)
+        button->describe(QString::fromUtf8(what));
 
     Picture1 = new PictureBox(this, SkinLayout::calendar, Qt::black, [this](qreal dpr) {
         return m_skin->image(SkinImages::Part::Calendar, dpr);
@@ -77,6 +92,7 @@ void Form1::createControls()
     });
     Label1 = new HotSpot(Settings, settingsClose);
     Label1->setCursor(Qt::PointingHandCursor);
+    Label1->describe(QStringLiteral("Save and close the settings (Esc)"));
     Combo1 = new QComboBox(Settings);
     Combo1->setGeometry(intervalBox);
     Combo1->addItems({QStringLiteral("5 Minute"), QStringLiteral("15 Minutes"),
@@ -85,9 +101,11 @@ void Form1::createControls()
     Combo2 = new QComboBox(Settings);
     Combo2->setGeometry(sourceBox);
     Combo2->addItems({QStringLiteral("All"), QStringLiteral("My Gallery")});
+    Combo1->setAccessibleName(QStringLiteral("Update interval"));
+    Combo2->setAccessibleName(QStringLiteral("Picture source"));
     for (QComboBox* combo : {Combo1, Combo2}) {
         combo->setFont(SkinLayout::font(SkinLayout::sans, 11));
-        combo->setFocusPolicy(Qt::NoFocus); // no focus frame drawn on the painted panel
+        combo->setFocusPolicy(Qt::TabFocus); // a click draws no focus frame on the panel
     }
     Settings->hide();
 
@@ -219,15 +237,30 @@ void Form1::paintEvent(QPaintEvent*)
 
 void Form1::keyPressEvent(QKeyEvent* event)
 {
+    const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    if (plain && (key == Qt::Key_Left || key == Qt::Key_PageUp))
+        m_calendar->Label11_Click();
+    else if (plain && (key == Qt::Key_Right || key == Qt::Key_PageDown))
+        m_calendar->Label12_Click();
+    else if (plain && key == Qt::Key_Home)
+        m_calendar->backToToday();
+    else if (plain && key == Qt::Key_F5)
+        Label6_Click();
+    else if (plain && key == Qt::Key_Escape && !Settings->isHidden())
+        m_settingsPanel->Label1_Click();
+    else if (modifiers == Qt::ControlModifier && key == Qt::Key_D)
+        m_myGallery->Label9_Click();
+    else if (modifiers == Qt::ControlModifier && key == Qt::Key_Q)
+        close();
     // The picture history's keys, as in a browser: Alt+Left and Alt+Right go through
     // it, Ctrl+Shift+Delete clears it.
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (modifiers == Qt::AltModifier && event->key() == Qt::Key_Left)
+    else if (modifiers == Qt::AltModifier && key == Qt::Key_Left)
         m_cycle->previousPicture();
-    else if (modifiers == Qt::AltModifier && event->key() == Qt::Key_Right)
+    else if (modifiers == Qt::AltModifier && key == Qt::Key_Right)
         m_cycle->nextPicture();
-    else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) &&
-             event->key() == Qt::Key_Delete)
+    else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_Delete)
         m_cycle->clearHistory();
     else
         QWidget::keyPressEvent(event);

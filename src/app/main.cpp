@@ -10,6 +10,9 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
 
 namespace {
 int failStartup(const QString& reason)
@@ -18,16 +21,35 @@ int failStartup(const QString& reason)
     return 1;
 }
 
-// The server's base address: http or https, without trailing "/" so that the paths
-// joined to it never hold "//".
-QString serverBase(QString address, QString* error)
+// A command line that cannot be right: status 2, as for any misused command.
+int usageError(const QString& reason)
 {
+    std::fprintf(stderr, "artcal: %s\nTry \"artcal --help\".\n", qPrintable(reason));
+    return 2;
+}
+
+// --help and --version print and end: they must work without a display (over ssh, in
+// a terminal), so for them no GUI is started.
+bool asksForText(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char* text : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], text) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The server's base address: http or https with a host, without trailing "/" so that
+// the paths joined to it never hold "//".
+std::optional<QString> serverBase(const QString& given)
+{
+    QString address = given;
     while (address.endsWith(u'/'))
         address.chop(1);
-    if (!platform::isWebAddress(QUrl(address, QUrl::StrictMode))) {
-        *error = QStringLiteral("--server needs an http or https address, not \"%1\"").arg(address);
-        return {};
-    }
+    if (!platform::isWebAddress(QUrl(address, QUrl::StrictMode)))
+        return std::nullopt;
     return address;
 }
 } // namespace
@@ -39,15 +61,17 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("artcal"));
-    QApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
+    QCoreApplication::setApplicationName(QStringLiteral("artcal"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
+    const std::unique_ptr<QCoreApplication> app =
+        asksForText(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
+                                : std::make_unique<QApplication>(argc, argv);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A desktop calendar with a picture of the day."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
                                      QStringLiteral("Keep the state files in <dir>."),
                                      QStringLiteral("dir"));
@@ -58,7 +82,20 @@ int main(int argc, char* argv[])
         QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8642"));
     parser.addOption(dataDir);
     parser.addOption(server);
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help))
+        parser.showHelp();
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
+    const std::optional<QString> base = serverBase(parser.value(server));
+    if (!base)
+        return usageError(QStringLiteral("--server needs an http or https address with a host, "
+                                         "not \"%1\"")
+                              .arg(parser.value(server)));
 
     const QString exeDir = QCoreApplication::applicationDirPath();
     StateFolder::Places places{parser.value(dataDir),
@@ -73,16 +110,13 @@ int main(int argc, char* argv[])
     const QString stateDir = StateFolder::resolve(places, &error);
     if (stateDir.isEmpty())
         return failStartup(error);
-    const QString base = serverBase(parser.value(server), &error);
-    if (base.isEmpty())
-        return failStartup(error);
 
-    Form1 form({stateDir, base});
+    Form1 form({stateDir, *base});
     form.show();
     platform::NetworkWatch network;
     QObject::connect(&network, &platform::NetworkWatch::improved, &form.cycle(),
                      &PictureCycle::networkImproved);
     QObject::connect(&network, &platform::NetworkWatch::meteredChanged, &form.cycle(),
                      &PictureCycle::setMetered);
-    return app.exec();
+    return QCoreApplication::exec();
 }

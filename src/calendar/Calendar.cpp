@@ -18,6 +18,15 @@ Calendar::Calendar(const Controls& controls, const QString& serverBase)
     connect(controls.Label12, &HotSpot::clicked, this, &Calendar::Label12_Click);
     connect(controls.Label13, &HotSpot::clicked, this, &Calendar::Label13_Click);
     connect(controls.Label7, &HotSpot::clicked, this, &Calendar::Label7_Click);
+    controls.LabelMnthShade->installEventFilter(this);
+    controls.LabelMnthShade->setToolTip(QStringLiteral("Back to today"));
+    controls.LabelMnthShade->setCursor(Qt::PointingHandCursor);
+}
+
+void Calendar::backToToday()
+{
+    MonthBrowsing = false;
+    Timer1_Timer();
 }
 
 void Calendar::Timer1_Timer()
@@ -89,15 +98,22 @@ void Calendar::markDays()
 
 bool Calendar::eventFilter(QObject* watched, QEvent* event)
 {
-    // A click on a day with pictures: released where it was pressed, as a button's.
-    if (event->type() != QEvent::MouseButtonRelease || !m_picturesOn)
+    // A click on the caption, or on a day with pictures: released where it was pressed,
+    // as a button's.
+    if (event->type() != QEvent::MouseButtonRelease)
         return false;
     const auto* release = static_cast<QMouseEvent*>(event);
     auto* label = static_cast<SkinLabel*>(watched);
+    if (release->button() != Qt::LeftButton ||
+        !label->rect().contains(release->position().toPoint()))
+        return false;
+    if (label == m_controls.LabelMnthShade) {
+        backToToday();
+        return false;
+    }
     const qsizetype d = Days.indexOf(label);
     const QDate day(m_builtYear, m_builtMonth, int(d));
-    if (d > 0 && release->button() == Qt::LeftButton &&
-        label->rect().contains(release->position().toPoint()) && m_picturesOn(day) > 0)
+    if (d > 0 && m_picturesOn && m_picturesOn(day) > 0)
         emit dayClicked(day);
     return false;
 }

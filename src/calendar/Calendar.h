@@ -41,6 +41,9 @@ public:
     // The counts changed.
     void markDays();
 
+    // The grid follows today again: the month caption's click.
+    void backToToday();
+
     void Label11_Click();
     void Label12_Click();
     void Label13_Click();

@@ -3,12 +3,16 @@
 #include <QWidget>
 
 // A caption-less, transparent control laid over a painted button of the skin. It draws
-// nothing and turns a left click inside its rectangle into clicked().
+// nothing and turns a left click inside its rectangle into clicked(). To assistive
+// technology it is a button, named by its accessible name.
 class HotSpot : public QWidget
 {
     Q_OBJECT
 public:
     HotSpot(QWidget* parent, const QRect& geometry);
+
+    // What the button does, in a few words: its tooltip and its accessible name.
+    void describe(const QString& what);
 
 signals:
     void clicked();

@@ -3,6 +3,7 @@
 #include "FormFixture.h"
 #include "app/SkinLayout.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -160,6 +161,62 @@ private slots:
                           SkinLayout::closeButton.center());
         QVERIFY(!form.isVisible());
         QCOMPARE(f.read("Settings.dat"), QByteArray(" 2 \r\n 0 \r\n"));
+    }
+
+    // Walked as a screen reader walks it: every painted button is a button with the
+    // words of its tooltip, the picture names what a click does, and the settings'
+    // lists are named and reachable by Tab.
+    void accessibility()
+    {
+        FormFixture f;
+        Form1& form = f.start();
+        form.settingsPanel().Label5_Click();
+        QStringList buttons, named;
+        std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* item) {
+            const QString name = item->text(QAccessible::Name);
+            if (item->role() == QAccessible::Button)
+                buttons << name;
+            if (item->role() == QAccessible::Button && item->object() != form.Image1)
+                QCOMPARE(name, static_cast<QWidget*>(item->object())->toolTip());
+            if (item->role() == QAccessible::ComboBox) // on Linux its Name is its current text
+                named << static_cast<QWidget*>(item->object())->accessibleName();
+            for (int i = 0; i < item->childCount(); ++i)
+                walk(item->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(&form));
+        buttons.sort();
+        QCOMPARE(buttons,
+                 QStringList({"Add to My Gallery (Ctrl+D)", "Close", "Fetch a new picture (F5)",
+                              "Next month", "Open the picture's page", "Previous month",
+                              "Save and close the settings (Esc)", "Settings",
+                              "The picture server's home page", "View My Gallery", "Weather"}));
+        QCOMPARE(named, QStringList({"Update interval", "Picture source"}));
+        QVERIFY(form.Combo1->focusPolicy() & Qt::TabFocus);
+    }
+
+    // The keys, when the widget has focus.
+    void keys()
+    {
+        FormFixture f;
+        Form1& form = f.start("http://127.0.0.1:1");
+        shown(form);
+        const auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(&form, Qt::Key(key), modifiers);
+        };
+        press(Qt::Key_Right);
+        press(Qt::Key_PageDown);
+        QCOMPARE(form.LabelMnthShade->text(), "February 2027");
+        press(Qt::Key_Left);
+        QCOMPARE(form.LabelMnthShade->text(), "January 2027");
+        press(Qt::Key_Home);
+        QCOMPARE(form.LabelMnthShade->text(), "December 2026");
+        press(Qt::Key_F5);
+        QVERIFY(form.Downloading->isVisible());
+        form.settingsPanel().Label5_Click();
+        press(Qt::Key_Escape);
+        QVERIFY(!form.Settings->isVisible());
+        press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!form.isVisible());
     }
 };
 
