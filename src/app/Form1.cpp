@@ -1,12 +1,17 @@
 #include "app/Form1.h"
 
+#include "app/FormMenu.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
+#include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowMove.h"
+#include "state/WindowPlace.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 Form1::Form1(const Options& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options),
@@ -25,6 +30,7 @@ Form1::Form1(const Options& options, QWidget* parent)
     createControls();
     createFeatures();
     Form_Load();
+    restorePlace();
 }
 
 Form1::~Form1() = default;
@@ -264,6 +270,74 @@ void Form1::keyPressEvent(QKeyEvent* event)
         m_cycle->clearHistory();
     else
         QWidget::keyPressEvent(event);
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Over the picture or the calendar, or from the keyboard; a right press on the bare
+    // skin moves the window instead.
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    if (!keyboard && !Image1->geometry().contains(event->pos()) &&
+        !Picture1->geometry().contains(event->pos()))
+        return event->ignore();
+    FormMenu::popup(*this,
+                    keyboard ? mapToGlobal(Image1->geometry().center()) : event->globalPos());
+}
+
+bool Form1::keepsAbove() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void Form1::keepAbove(bool above)
+{
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, above);
+    if (visible)
+        show(); // a change of flags hides a window
+    savePlace();
+}
+
+QString Form1::placeFile() const
+{
+    return m_options.stateDir + QStringLiteral("/Window.dat");
+}
+
+void Form1::restorePlace()
+{
+    m_placeSaver.setSingleShot(true);
+    m_placeSaver.setInterval(500);
+    connect(&m_placeSaver, &QTimer::timeout, this, &Form1::savePlace);
+    const WindowPlace::Place place = WindowPlace::read(placeFile());
+    setWindowFlag(Qt::WindowStaysOnTopHint, place.keepAbove);
+    if (!place.position)
+        return;
+    const QRect where(*place.position, size());
+    if (QGuiApplication::screenAt(where.center()))
+        move(*place.position);
+    else if (const QScreen* primary = QGuiApplication::primaryScreen())
+        move(primary->availableGeometry().topLeft() + QPoint(24, 24));
+}
+
+void Form1::savePlace()
+{
+    QString error;
+    if (!WindowPlace::write(placeFile(), {pos(), keepsAbove()}, &error))
+        qCWarning(lcState) << "cannot keep the window's place:" << error;
+}
+
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (isVisible())
+        m_placeSaver.start(); // once the move has come to rest
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (m_placeSaver.isActive())
+        savePlace();
+    QWidget::closeEvent(event);
 }
 
 void Form1::mousePressEvent(QMouseEvent* event)

@@ -16,6 +16,7 @@
 #include "settings/SettingsPanel.h"
 
 #include <QComboBox>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -32,7 +33,8 @@ public:
     struct Options
     {
         QString stateDir;
-        QString serverBase; // scheme and host, no trailing "/"
+        QString serverBase;      // scheme and host, no trailing "/"
+        QStringList arguments{}; // the options given on the command line, to start again
     };
 
     explicit Form1(const Options& options, QWidget* parent = nullptr);
@@ -79,16 +81,28 @@ public:
     SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     MyGallery& myGallery() { return *m_myGallery; }
     HoverTracker& hoverTracker() { return *m_hoverTracker; }
+    const Options& options() const { return m_options; }
+
+    // Whether the window stays above other windows; the choice is kept with its place.
+    bool keepsAbove() const;
+    void keepAbove(bool above);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
     void createFeatures();
     void LabelExit_Click();
+    // Back where it was put, on a screen there is today; saved once a move ends.
+    void restorePlace();
+    void savePlace();
+    QString placeFile() const;
 
     // PictureView
     Choices choices() const override;
@@ -108,4 +122,5 @@ private:
     std::unique_ptr<SettingsPanel> m_settingsPanel;
     std::unique_ptr<MyGallery> m_myGallery;
     std::unique_ptr<HoverTracker> m_hoverTracker;
+    QTimer m_placeSaver;
 };

@@ -111,7 +111,13 @@ int main(int argc, char* argv[])
     if (stateDir.isEmpty())
         return failStartup(error);
 
-    Form1 form({stateDir, *base});
+    // What a start at login repeats: the options given, the folder made absolute.
+    QStringList given;
+    if (parser.isSet(dataDir))
+        given << QStringLiteral("--data-dir") << QDir(parser.value(dataDir)).absolutePath();
+    if (parser.isSet(server))
+        given << QStringLiteral("--server") << *base;
+    Form1 form({stateDir, *base, given});
     form.show();
     platform::NetworkWatch network;
     QObject::connect(&network, &platform::NetworkWatch::improved, &form.cycle(),

@@ -1,5 +1,7 @@
 #include "controls/HotSpot.h"
 
+#include "controls/PassMenu.h"
+
 #include <QAccessibleWidget>
 #include <QMouseEvent>
 
@@ -27,6 +29,11 @@ void HotSpot::describe(const QString& what)
 {
     setToolTip(what);
     setAccessibleName(what);
+}
+
+void HotSpot::contextMenuEvent(QContextMenuEvent* event)
+{
+    passMenuToWindow(this, event);
 }
 
 void HotSpot::mousePressEvent(QMouseEvent* event)

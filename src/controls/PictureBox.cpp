@@ -1,5 +1,7 @@
 #include "controls/PictureBox.h"
 
+#include "controls/PassMenu.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -18,6 +20,11 @@ void PictureBox::paintEvent(QPaintEvent* event)
     painter.fillRect(event->rect(), m_background);
     if (m_bitmap)
         painter.drawImage(QPointF(0, 0), m_bitmap(devicePixelRatioF()));
+}
+
+void PictureBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    passMenuToWindow(this, event);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)

@@ -1,5 +1,7 @@
 #include "controls/SkinLabel.h"
 
+#include "controls/PassMenu.h"
+
 #include <QMouseEvent>
 
 SkinLabel::SkinLabel(QWidget* parent, const QRect& geometry, const QString& text)
@@ -23,6 +25,11 @@ void SkinLabel::setTextColour(const QColor& colour)
     QPalette p = palette();
     p.setColor(QPalette::WindowText, colour);
     setPalette(p);
+}
+
+void SkinLabel::contextMenuEvent(QContextMenuEvent* event)
+{
+    passMenuToWindow(this, event);
 }
 
 void SkinLabel::mousePressEvent(QMouseEvent* event)

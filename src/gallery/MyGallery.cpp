@@ -41,6 +41,27 @@ void MyGallery::Label9_Click()
     Blink_Timer();
 }
 
+bool MyGallery::shownIsSaved() const
+{
+    const QString tag = m_controls.Image1->tag();
+    if (tag.isEmpty())
+        return false;
+    const PictureRecord shown = PictureRecord::fromTag(tag);
+    const std::optional<QStringList> saved =
+        GalleryFolder::readRecord(m_folder + u'/' + GalleryRules::fileName(shown.pictureUrl));
+    return saved && PictureRecord::fromLines(*saved) == shown;
+}
+
+void MyGallery::removeShown()
+{
+    if (!shownIsSaved())
+        return;
+    const QString name =
+        GalleryRules::fileName(PictureRecord::fromTag(m_controls.Image1->tag()).pictureUrl);
+    if (!QDir(m_folder).remove(name))
+        qCWarning(lcGallery) << "cannot remove" << name << "from" << m_folder;
+}
+
 void MyGallery::Blink_Timer()
 {
     if (!blinking())

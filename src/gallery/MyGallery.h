@@ -26,6 +26,12 @@ public:
     MyGallery(const Controls& controls, const QString& stateDir, const QString& serverBase);
 
     void Label9_Click();
+    // Whether the picture shown is saved: its gallery file holds its record.
+    bool shownIsSaved() const;
+    // Takes the picture shown out of My Gallery: its one file, only when that file
+    // holds the shown picture's record.
+    void removeShown();
+    QString folder() const { return m_folder; }
     void Label2_Click();
 
     // One step of the blink: shows or hides the words for the time since the save,

@@ -13,6 +13,16 @@ std::function<bool(const QUrl&)>& opener()
     static std::function<bool(const QUrl&)> f;
     return f;
 }
+
+bool launch(const QUrl& url)
+{
+    if (opener())
+        return opener()(url);
+    const bool ok = QDesktopServices::openUrl(url);
+    if (!ok)
+        qCWarning(lcBrowser) << "nothing opened" << url.toString();
+    return ok;
+}
 } // namespace
 
 bool openUrl(const QUrl& url)
@@ -22,12 +32,12 @@ bool openUrl(const QUrl& url)
                              << ": only http and https pages are opened";
         return false;
     }
-    if (opener())
-        return opener()(url);
-    const bool ok = QDesktopServices::openUrl(url);
-    if (!ok)
-        qCWarning(lcBrowser) << "no browser opened" << url.toString();
-    return ok;
+    return launch(url);
+}
+
+bool openFolder(const QString& path)
+{
+    return launch(QUrl::fromLocalFile(path));
 }
 
 void setUrlOpener(std::function<bool(const QUrl&)> f)

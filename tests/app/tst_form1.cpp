@@ -4,6 +4,9 @@
 #include "app/SkinLayout.h"
 
 #include <QAccessible>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -192,6 +195,73 @@ private slots:
                               "The picture server's home page", "View My Gallery", "Weather"}));
         QCOMPARE(named, QStringList({"Update interval", "Picture source"}));
         QVERIFY(form.Combo1->focusPolicy() & Qt::TabFocus);
+    }
+
+    // A right press over the picture or the calendar opens the menu, one on the bare
+    // skin does not. "Start at login" writes and removes the autostart entry; "Remove
+    // from My Gallery" is offered for a saved picture and takes its file away.
+    void contextMenu()
+    {
+        FormFixture f;
+        qputenv("XDG_CONFIG_HOME", f.path("config").toUtf8());
+        Form1& form = f.start();
+        shown(form);
+        const auto menuAt = [&](QPoint at) {
+            QTest::mousePress(form.windowHandle(), Qt::RightButton, {}, at);
+            QMenu* menu = form.findChild<QMenu*>();
+            QTest::mouseRelease(form.windowHandle(), Qt::RightButton, {}, at);
+            return menu;
+        };
+        QVERIFY(!menuAt({3, 200}));
+        delete menuAt(form.Picture1->geometry().center() + QPoint(0, 40));
+        const auto choose = [&](const QString& text) {
+            QMenu* menu = menuAt(SkinLayout::picture.center());
+            QVERIFY(menu);
+            const QList<QAction*> actions = menu->actions();
+            const auto it = std::find_if(actions.begin(), actions.end(),
+                                         [&](QAction* a) { return a->text() == text; });
+            QVERIFY2(it != actions.end(), qPrintable(text));
+            (*it)->trigger();
+            delete menu;
+        };
+        const QString entry = f.path("config/autostart/artcal.desktop");
+        choose("Start at &login");
+        QVERIFY(f.read("config/autostart/artcal.desktop")
+                    .contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
+        choose("Start at &login");
+        QVERIFY(!QFile::exists(entry));
+        form.Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
+        choose("&Add to My Gallery");
+        QVERIFY(QFile::exists(f.path("MyGallery/7.jpg.data")));
+        choose("&Remove from My Gallery");
+        QVERIFY(!QFile::exists(f.path("MyGallery/7.jpg.data")));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // The window opens where it was put, on a screen there is, keeps its keep-above
+    // choice, and saves its place once a move has come to rest.
+    void place_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<bool>("onScreen");
+        QTest::newRow("where it was") << QByteArray("50\r\n60\r\n1\r\n") << true;
+        QTest::newRow("on no screen today") << QByteArray("-9000\r\n60\r\n1\r\n") << false;
+    }
+    void place()
+    {
+        QFETCH(QByteArray, saved);
+        QFETCH(bool, onScreen);
+        FormFixture f;
+        f.write("Window.dat", saved);
+        Form1& form = f.start();
+        shown(form);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(form.pos(), onScreen ? QPoint(50, 60) : screen.topLeft() + QPoint(24, 24));
+        QVERIFY(form.keepsAbove());
+        form.move(100, 120);
+        QTRY_COMPARE(f.read("Window.dat"), QByteArray("100\r\n120\r\n1\r\n"));
+        form.keepAbove(false);
+        QCOMPARE(f.read("Window.dat"), QByteArray("100\r\n120\r\n0\r\n"));
     }
 
     // The keys, when the widget has focus.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include <optional>
+
+// Where the window was put and whether it stays above other windows, in a file of the
+// widget's own ("Window.dat": x, y, keep above as 0 or 1, a line each), never in
+// "Settings.dat", whose two lines other tools may read.
+namespace WindowPlace {
+
+struct Place
+{
+    std::optional<QPoint> position; // none until the window was placed
+    bool keepAbove = false;
+};
+
+// A missing or damaged file reads as no place and not above.
+Place read(const QString& path);
+bool write(const QString& path, const Place& place, QString* error = nullptr);
+
+} // namespace WindowPlace
