@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
@@ -39,20 +40,29 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(u"Serves pictures of the day to the artcal widget."_s);
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption bindOption(u"bind"_s, u"Address to listen on."_s, u"address"_s,
-                                        u"127.0.0.1"_s);
-    const QCommandLineOption portOption(u"port"_s, u"Port to listen on; 0 picks a free one."_s,
-                                        u"port"_s, u"8642"_s);
+    const QString defaultBind = u"127.0.0.1"_s;
+    const QString defaultPort = u"8642"_s;
     const QString defaultLibrary =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        u"/artcal/library"_s;
-    const QCommandLineOption libraryOption(u"library"_s,
-                                           u"Folder of category folders of JPEG/PNG pictures."_s,
-                                           u"dir"_s, defaultLibrary);
+        u"/artcal-server/library"_s;
+    const QCommandLineOption bindOption(u"bind"_s,
+                                        u"Address to listen on (default %1)."_s.arg(defaultBind),
+                                        u"address"_s, defaultBind);
+    const QCommandLineOption portOption(
+        u"port"_s, u"Port to listen on; 0 picks a free one (default %1)."_s.arg(defaultPort),
+        u"port"_s, defaultPort);
+    const QCommandLineOption libraryOption(
+        u"library"_s,
+        u"Folder of category folders of JPEG/PNG pictures; it must exist unless --demo "
+        u"(default %1)."_s.arg(defaultLibrary),
+        u"dir"_s, defaultLibrary);
     const QCommandLineOption demoOption(
-        u"demo"_s, u"Paint a demo library into the library folder first if it is empty."_s);
+        u"demo"_s,
+        u"Create the library folder if needed and paint a demo library into it if it is empty."_s);
     const QCommandLineOption seedOption(
-        u"seed"_s, u"Seed for the random picks and the demo art (reproducible runs)."_s,
+        u"seed"_s,
+        u"Seed for the random picks and the demo art, for reproducible runs (default: random "
+        u"picks, demo art %1)."_s.arg(defaultDemoSeed),
         u"number"_s);
     parser.addOptions({bindOption, portOption, libraryOption, demoOption, seedOption});
     parser.process(app);
@@ -67,6 +77,12 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString library = QDir(parser.value(libraryOption)).absolutePath();
+    // A mistyped --library must not quietly serve a new, empty folder.
+    if (!parser.isSet(demoOption) && !QFileInfo(library).isDir()) {
+        qCCritical(lcServer).noquote()
+            << "no library folder" << library << "(--demo creates one and paints it)";
+        return 1;
+    }
     if (!QDir().mkpath(library)) {
         qCCritical(lcServer) << "cannot create the library folder" << library;
         return 1;

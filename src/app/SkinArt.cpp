@@ -577,29 +577,4 @@ QImage placeholder(QSize size)
     return image;
 }
 
-QImage icon(int size)
-{
-    // The widget as it looks on the desktop: the skin with the placeholder picture,
-    // the calendar panel, and the grey cover over "Image Added".
-    const QSize shown = windowSize;
-    const qreal dpr = 2.0 * size / shown.height();
-    QImage face = canvas(shown, dpr, Qt::transparent);
-    {
-        QPainter p(&face);
-        prepare(p);
-        p.drawImage(QPointF(0, 0), skin(dpr));
-        p.drawImage(QRectF(SkinLayout::picture), placeholder(SkinLayout::picture.size() * dpr));
-        p.drawImage(SkinLayout::calendar.topLeft(),
-                    calendar(dpr).copy(QRect(QPoint(0, 0), SkinLayout::calendar.size() * dpr)));
-        p.fillRect(imageAdded, SkinLayout::face);
-    }
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QSizeF fitted = QSizeF(shown).scaled(size, size, Qt::KeepAspectRatio);
-    p.drawImage(QRectF(QPointF((size - fitted.width()) / 2, 0), fitted), face);
-    return image;
-}
-
 } // namespace SkinArt

@@ -23,7 +23,4 @@ QImage marker(qreal dpr);
 // The picture shown until the first picture of the day arrives.
 QImage placeholder(QSize size = placeholderSize);
 
-// The application icon: the widget itself, upright in a transparent square.
-QImage icon(int size);
-
 } // namespace SkinArt

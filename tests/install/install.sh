@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the build into a fresh prefix and starts the installed widget as a new user
-# would: with no state beside the executable it must keep its state in the per-user
-# data folder, seeded from the installed defaults.
+# Installs the build into a fresh prefix, checks what the desktop reads there (the
+# desktop entry, metainfo, icons, the server's user unit) with the desktop's own
+# validators, and starts the installed widget as a new user would: with no state beside
+# the executable it must keep its state in the per-user data folder, seeded from the
+# installed defaults.
 #   install.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -11,12 +13,35 @@ trap '[ -z "$app" ] || kill $app 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "install: FAIL: $*"; exit 1; }
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
+cd "$work/prefix"
+icons=share/icons/hicolor
 for f in bin/artcal bin/artcal-server share/artcal/Settings.dat share/artcal/Categories.dat \
-         share/artcal/default.jpg share/applications/artcal.desktop share/icons/hicolor/256x256/apps/artcal.png; do
-  [ -s "$work/prefix/$f" ] || fail "$f is not installed"
+         share/artcal/default.jpg share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
+         share/metainfo/io.github.artcal.artcal.metainfo.xml share/systemd/user/artcal-server.service \
+         share/doc/artcal/copyright; do
+  [ -s "$f" ] || fail "$f is not installed"
 done
-grep -q '^Exec=artcal$' "$work/prefix/share/applications/artcal.desktop" || fail "the desktop entry does not start artcal"
-[ ! -e "$work/prefix/bin/Settings.dat" ] || fail "state files beside the installed executable"
+# Each PNG icon is as wide and as high as its folder says (the PNG header holds both).
+for size in 16 22 24 32 48 64 128 256; do
+  png=$icons/${size}x$size/apps/artcal.png
+  [ "$(od -An -tu4 --endian=big -j16 -N8 "$png" 2>/dev/null | xargs)" = "$size $size" ] ||
+    fail "$png is not a $size px icon"
+done
+desktop=share/applications/artcal.desktop
+grep -q '^Exec=artcal$' $desktop || fail "the desktop entry does not start artcal"
+grep -q '^StartupWMClass=artcal$' $desktop || fail "the desktop entry does not name the window class"
+desktop-file-validate $desktop || fail "desktop-file-validate rejects the desktop entry"
+appstreamcli validate --no-net share/metainfo/*.xml >/dev/null || fail "appstreamcli rejects the metainfo"
+# The unit starts the server of this prefix; verify also checks that it is executable.
+unit=share/systemd/user/artcal-server.service
+grep -qx "ExecStart=$work/prefix/bin/artcal-server --demo" $unit || fail "the unit starts $(grep ExecStart $unit)"
+mkdir -m 700 "$work/run"
+XDG_RUNTIME_DIR=$work/run systemd-analyze --user verify $unit || fail "systemd-analyze rejects the unit"
+HOME=$work/home XDG_DATA_HOME='' bin/artcal-server --help >"$work/help"
+for default in 127.0.0.1 8642 "$work/home/.local/share/artcal-server/library"; do
+  grep -qF -- "$default" "$work/help" || fail "artcal-server --help does not show $default"
+done
+[ ! -e bin/Settings.dat ] || fail "state files beside the installed executable"
 
 user=$work/home/.local/share
 start() {

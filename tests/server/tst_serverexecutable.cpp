@@ -29,14 +29,17 @@ void TestServerExecutable::run_data()
                         const char* said) {
         QTest::newRow(name) << arguments << signal << exitCode << QByteArray(said);
     };
-    row("demo into an empty folder", {"--demo"}, SIGTERM, 0, "has 30 pictures in 5 categories");
+    row("demo creates the library", {"--demo"}, SIGTERM, 0, "has 30 pictures in 5 categories");
     row("demo leaves a folder in use alone", {"--demo", "--library", "USED"}, SIGINT, 0,
         "has 0 pictures");
-    row("no demo", {}, SIGHUP, 0, "has 0 pictures");
+    row("no demo", {"--library", "USED"}, SIGHUP, 0, "has 0 pictures");
+    row("no library folder", {}, 0, 1, "no library folder");
     row("port too large", {"--port", "70000"}, 0, 2, "--port takes 0 to 65535");
     row("seed not a number", {"--seed", "x"}, 0, 2, "--seed a number");
-    row("port in use", {"--port", "BUSY"}, 0, 1, "cannot listen");
-    row("library is a file", {"--library", "FILE"}, 0, 1, "cannot create the library");
+    row("port in use", {"--port", "BUSY", "--library", "USED"}, 0, 1, "cannot listen");
+    row("library is a file", {"--library", "FILE"}, 0, 1, "no library folder");
+    row("demo library is a file", {"--demo", "--library", "FILE"}, 0, 1,
+        "cannot create the library");
 }
 
 void TestServerExecutable::run()
