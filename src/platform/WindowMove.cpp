@@ -4,51 +4,71 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace platform {
 
 namespace {
-// Moves its window with the pointer until any mouse button is released, then
-// removes itself.
+// Takes the window's mouse events from the press until no button is held, and moves the
+// window with the pointer meanwhile. Presses in between belong to this move, so only one
+// runs at a time.
+//
+// The window system's move is asked for only for the left button, and at the first
+// motion rather than at the press: Qt asks the window manager for a move that ends on a
+// left release (_NET_WM_MOVERESIZE with button 1), so a move begun with another button,
+// or a click (a touchpad tap) released before the manager took the pointer, would never
+// end there. The window is not moved here before that: the manager moves it from where
+// it saw it last, so a move of ours just before would be undone.
 class PointerFollower : public QObject
 {
 public:
     PointerFollower(QWidget* window, QPoint pressedAt)
         : QObject(window), m_window(window), m_offset(pressedAt - window->pos())
     {
-        setObjectName(name);
         window->installEventFilter(this);
     }
-
-    static inline const QString name = QStringLiteral("artcal-pointer-follower");
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::MouseMove) {
-            m_window->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - m_offset);
+        switch (event->type()) {
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (std::exchange(m_firstMove, false) && mouse->buttons() == Qt::LeftButton &&
+                m_window->windowHandle()->startSystemMove())
+                end();
+            else
+                m_window->move(mouse->globalPosition().toPoint() - m_offset);
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease) {
-            deleteLater();
-            m_window->removeEventFilter(this);
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+                end();
             return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        default:
+            return false;
         }
-        return false;
     }
 
 private:
+    void end()
+    {
+        m_window->removeEventFilter(this);
+        deleteLater();
+    }
+
     QWidget* m_window;
     QPoint m_offset;
+    bool m_firstMove = true;
 };
 } // namespace
 
 void DragForm(QWidget* window, QPoint pressedAt)
 {
-    QWindow* handle = window->windowHandle();
-    if (handle && handle->startSystemMove())
-        return;
-    if (!window->findChild<QObject*>(PointerFollower::name, Qt::FindDirectChildrenOnly))
-        new PointerFollower(window, pressedAt);
+    new PointerFollower(window, pressedAt);
 }
 
 } // namespace platform

@@ -6,10 +6,10 @@ class QWidget;
 
 namespace platform {
 
-// Starts moving `window` with the pointer after a press at `pressedAt` (global
-// coordinates). The window system's own move is used where it is offered (X11 with a
-// window manager, Wayland); elsewhere the window follows the pointer itself until
-// the button is released.
+// Moves `window` with the pointer after a press at `pressedAt` (global coordinates),
+// until no mouse button is held. A drag with the left button alone is handed to the
+// window system's own move where that is offered (X11 with a window manager, Wayland);
+// every other move the window makes itself.
 void DragForm(QWidget* window, QPoint pressedAt);
 
 } // namespace platform

@@ -8,16 +8,17 @@ set -uo pipefail
 artcal=$1 server=$2 defaults=$3
 work=$(mktemp -d)
 passed=0 failed=0
-app= srv= xvfb=
+app= srv= wm= xvfb=
 
 cleanup() {
-  for p in $app $srv $xvfb; do kill "$p" 2>/dev/null; done
+  for p in $app $srv $wm $xvfb; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 log() { echo "e2e: $*"; }
+export XDG_CONFIG_HOME=$work/config # where "Start at login" writes
 fail() { log "FAIL: $*"; return 1; }
 
 # Waits up to $1 seconds for the command in the remaining arguments to succeed.
@@ -58,7 +59,7 @@ start_widget() {
   window=$(window_id)
   sleep 0.5
 }
-window_id() { xdotool search --onlyvisible --name '^C$' | head -n1 | grep .; }
+window_id() { xdotool search --onlyvisible --name '^artcal$' | head -n1 | grep .; }
 
 # Clicks at a point of the window, as a user would.
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
@@ -69,7 +70,7 @@ record() { tr -d '\r' <"$state/image.jpg.dat" 2>/dev/null | paste -sd'|'; }
 record_is_not() { [ "$(record)" != "$1" ]; }
 category_is() { [ "$(record | cut -d'|' -f4)" = "$1" ]; }
 server_current() { curl -s --max-time 5 "$base/calender/curpic.dat" | paste -sd'|'; }
-window_x() { xdotool getwindowgeometry "$window" | awk '/Position/ {split($2, p, ","); print p[1]}'; }
+window_at() { xdotool getwindowgeometry "$window" | awk '/Position/ {print $2}'; }
 
 # Opens the settings panel, picks a category by its place in the list, closes the panel.
 choose_category() {
@@ -163,20 +164,48 @@ month_arrows_step_and_return() {
     || fail "back and forth did not return to this month"
 }
 
-drag_by_the_skin() {
-  local x0; x0=$(window_x)
-  xdotool mousemove --window "$window" 5 150 mousedown 1
+# Drags the window by the bare skin with mouse button $1, by 120, 80 pixels times $2
+# (1 or -1, so that the cases take turns), then moves the pointer on and clicks: the
+# window stays where the release put it.
+drag_with() { # button direction
+  local x0 y0 x1 y1 at
+  IFS=, read -r x0 y0 <<<"$(window_at)"
+  xdotool mousemove --window "$window" 5 150 mousedown "$1"
   sleep 0.2
-  xdotool mousemove_relative --sync 60 40; sleep 0.2
-  xdotool mousemove_relative --sync 60 40; sleep 0.2
-  xdotool mouseup 1; sleep 0.3
-  local x1; x1=$(window_x)
-  [ $((x1 - x0)) -ge 100 ] || fail "the window moved from x $x0 to $x1" || return 1
-  # A press on a control does not move it (the right button, so as not to open the
-  # picture's page).
-  xdotool mousemove --window "$window" 100 100 mousedown 3 mousemove_relative --sync 30 30 mouseup 3
+  # A drag begins with a small motion, which hands a left drag to the window manager.
+  xdotool mousemove_relative --sync -- $((2 * $2)) $((2 * $2)); sleep 0.2
+  xdotool mousemove_relative --sync -- $((60 * $2)) $((40 * $2)); sleep 0.2
+  xdotool mousemove_relative --sync -- $((60 * $2)) $((40 * $2)); sleep 0.2
+  xdotool mouseup "$1"; sleep 0.3
+  at=$(window_at)
+  IFS=, read -r x1 y1 <<<"$at"
+  [ $(((x1 - x0) * $2)) -ge 100 ] && [ $(((y1 - y0) * $2)) -ge 60 ] \
+    || fail "button $1 moved the window from $x0,$y0 to $at" || return 1
+  xdotool mousemove_relative --sync 0 40; sleep 0.3 # still over the bare skin
+  [ "$(window_at)" = "$at" ] || fail "after button $1 the window kept following the pointer" || return 1
+  xdotool click "$1" mousemove_relative --sync -- 0 -40; sleep 0.3
+  [ "$(window_at)" = "$at" ] || fail "a click of button $1 on the skin glued the window to the pointer"
+}
+
+drag_by_the_skin() {
+  drag_with 1 1 && drag_with 2 -1 && drag_with 3 1 || return 1
+  # A press on a control does not move it (the middle button, which the picture ignores).
+  local at; at=$(window_at)
+  xdotool mousemove --window "$window" 100 100 mousedown 2 mousemove_relative --sync 30 30 mouseup 2
   sleep 0.3
-  [ "$(window_x)" = "$x1" ] || fail "a press on the picture moved the window"
+  [ "$(window_at)" = "$at" ] || fail "a press on the picture moved the window"
+}
+
+# The same drags with a window manager that takes the window over.
+drag_under_openbox() {
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm=$!
+  wait_for 10 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" \
+    || fail "openbox did not start" || return 1
+  start_widget || return 1
+  wait_for 5 bash -c "xprop -id $window WM_STATE | grep -q 'window state'" \
+    || fail "openbox does not manage the window" || return 1
+  drag_with 1 1 && drag_with 2 -1 && drag_with 3 1
 }
 
 server_down_keeps_the_picture() {
@@ -194,6 +223,23 @@ server_down_keeps_the_picture() {
   choose_category 0 # All, so that a new picture can come
   start_server "$port" || return 1
   refresh_until_new
+}
+
+# "Start at login" in the menu writes an autostart entry whose Exec line, run as
+# written, starts the widget; choosing it again removes the entry.
+start_at_login_from_the_menu() {
+  local entry=$XDG_CONFIG_HOME/autostart/artcal.desktop second
+  xdotool mousemove --window "$window" 100 100 click 3 sleep 0.5 key l
+  wait_for 3 test -s "$entry" || fail "no autostart entry" || return 1
+  eval "exec $(sed -n 's/^Exec=//p' "$entry")" >"$work/second.log" 2>&1 &
+  second=$!
+  wait_for 20 bash -c '[ "$(xdotool search --onlyvisible --name "^artcal$" | wc -l)" -ge 2 ]' \
+    || fail "its Exec line started no widget: $(grep ^Exec "$entry")"
+  local started=$?
+  kill "$second"; wait "$second" 2>/dev/null
+  [ "$started" = 0 ] || return 1
+  xdotool mousemove --window "$window" 100 100 click 3 sleep 0.5 key l
+  wait_for 3 test ! -e "$entry" || fail "the entry stayed after the second choice"
 }
 
 close_button_ends_with_status_0() {
@@ -220,7 +266,9 @@ run "saved pictures, and only they, come in My Gallery mode" save_then_gallery_s
 run "the month arrows step and return" month_arrows_step_and_return
 run "the window is dragged by its skin" drag_by_the_skin
 run "the last picture stays while the server is down" server_down_keeps_the_picture
+run "start at login from the menu" start_at_login_from_the_menu
 run "the close button ends the program with status 0" close_button_ends_with_status_0
+run "the window is dragged by its skin under openbox" drag_under_openbox
 
 echo "e2e: $passed passed, $failed failed"
 [ "$failed" = 0 ]
