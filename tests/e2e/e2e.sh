@@ -41,9 +41,13 @@ start_xvfb() {
 start_server() { # [port]
   "$server" --library "$work/library" --port "${1:-0}" --seed 7 >"$work/server.log" 2>&1 &
   srv=$!
-  wait_for 20 grep -q 'listening on' "$work/server.log" || fail "the server did not start" || return 1
-  base=$(grep -o 'http://[0-9.:]*' "$work/server.log" | head -n1)
+  # Its address once the line naming it is whole and the server answers there.
+  wait_for 20 server_answers || fail "the server did not start" || return 1
   port=${base##*:}
+}
+server_answers() {
+  base=$(grep -o 'http://[0-9.:]*' "$work/server.log" | head -n1)
+  [ -n "$base" ] && curl -fs -o /dev/null --max-time 2 "$base/"
 }
 
 fresh_state() {
