@@ -5,8 +5,8 @@
 //              top-level window mapped (MapNotify on the root window, matched by _NET_WM_PID)
 //   rss_kib    VmRSS once the window has been up for --settle-ms, and anon_kib the
 //              private anonymous part of it (RssAnon): what is not shared library code
-//   cpu_ticks, cpu_ns, rss_end_kib   with --hold-ms: CPU time spent over that many ms
-//              after the settle, and VmRSS at its end
+//   cpu_ticks, cpu_ns, switches, rss_end_kib   with --hold-ms: CPU time and context
+//              switches over that many ms after the settle, and VmRSS at its end
 // The program's own output goes to stderr. It is always ended (SIGTERM, then SIGKILL).
 
 #include "ProcStats.h"
@@ -185,10 +185,12 @@ int main(int argc, char* argv[])
     if (options.holdMs > 0) {
         const long long ticks = procstats::cpuTicks(child);
         const long long ns = procstats::cpuNanoseconds(child);
+        const auto switches = procstats::contextSwitches(child);
         std::this_thread::sleep_for(std::chrono::milliseconds(options.holdMs));
         line += " cpu_ticks=" + std::to_string(procstats::cpuTicks(child) - ticks) +
                 " tick_hz=" + std::to_string(procstats::ticksPerSecond()) +
                 " cpu_ns=" + std::to_string(procstats::cpuNanoseconds(child) - ns) +
+                " switches=" + std::to_string(procstats::switchesSince(child, switches)) +
                 " rss_end_kib=" + std::to_string(procstats::statusKib(child, "VmRSS"));
     }
     const bool alive = waitpid(child, nullptr, WNOHANG) == 0;

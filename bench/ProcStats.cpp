@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace procstats {
 
@@ -60,21 +61,58 @@ long ticksPerSecond()
     return sysconf(_SC_CLK_TCK);
 }
 
+namespace {
+// The ids of the process's threads (/proc/PID/task).
+std::vector<std::string> threads(pid_t pid)
+{
+    std::vector<std::string> ids;
+    if (DIR* tasks = opendir(procPath(pid, "task").c_str())) {
+        while (const dirent* entry = readdir(tasks)) {
+            if (entry->d_name[0] != '.')
+                ids.emplace_back(entry->d_name);
+        }
+        closedir(tasks);
+    }
+    return ids;
+}
+} // namespace
+
 long long cpuNanoseconds(pid_t pid)
 {
-    DIR* tasks = opendir(procPath(pid, "task").c_str());
-    if (!tasks)
+    const std::vector<std::string> ids = threads(pid);
+    if (ids.empty())
         return -1;
     long long total = 0;
-    while (const dirent* entry = readdir(tasks)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        std::ifstream in(procPath(pid, "task/" + std::string(entry->d_name) + "/schedstat"));
+    for (const std::string& tid : ids) {
+        std::ifstream in(procPath(pid, "task/" + tid + "/schedstat"));
         long long ns = 0;
         if (in >> ns)
             total += ns;
     }
-    closedir(tasks);
+    return total;
+}
+
+std::map<std::string, long long> contextSwitches(pid_t pid)
+{
+    std::map<std::string, long long> byThread;
+    for (const std::string& tid : threads(pid)) {
+        std::ifstream in(procPath(pid, "task/" + tid + "/status"));
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
+                line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+                byThread[tid] += std::stoll(line.substr(line.find(':') + 1));
+        }
+    }
+    return byThread;
+}
+
+long long switchesSince(pid_t pid, const std::map<std::string, long long>& before)
+{
+    long long total = 0;
+    for (const auto& [tid, count] : contextSwitches(pid)) {
+        const auto it = before.find(tid);
+        total += count - (it == before.end() ? 0 : it->second);
+    }
     return total;
 }
 

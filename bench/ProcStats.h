@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace procstats {
@@ -20,5 +21,11 @@ long ticksPerSecond();
 // Time on a CPU of every thread, in nanoseconds (/proc/PID/task/*/schedstat): the same
 // quantity as utime + stime, without their 10 ms granularity. -1 when unreadable.
 long long cpuNanoseconds(pid_t pid);
+// Context switches of each thread by its id (/proc/PID/task/*/status): each time a
+// thread went to sleep or was put off a CPU; an idle program's count is its wake-ups.
+std::map<std::string, long long> contextSwitches(pid_t pid);
+// The switches since `before`, of the threads alive now (a thread that ended takes its
+// count with it).
+long long switchesSince(pid_t pid, const std::map<std::string, long long>& before);
 
 } // namespace procstats

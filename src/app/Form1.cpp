@@ -123,7 +123,7 @@ void Form1::createControls()
     Picture2->hide();
 
     Timer1 = new TagTimer(this, 9999, true);
-    CursorEvents = new TagTimer(this, 40, true);
+    CursorEvents = new TagTimer(this, 40, false); // runs while the pointer is over the window
 }
 
 void Form1::createFeatures()

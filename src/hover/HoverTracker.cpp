@@ -5,7 +5,9 @@
 #include "hover/HitTest.h"
 #include "platform/CursorPosition.h"
 
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 namespace {
 const QString mouseOver = QStringLiteral("MouseOver");
@@ -15,20 +17,31 @@ const QString mouseOut = QStringLiteral("MouseOut");
 HoverTracker::HoverTracker(const Controls& controls) : m_controls(controls)
 {
     connect(controls.CursorEvents, &QTimer::timeout, this, &HoverTracker::CursorEvents_Timer);
+    controls.window->installEventFilter(this);
+}
+
+bool HoverTracker::eventFilter(QObject*, QEvent* event)
+{
+    // A window that maps under the pointer gets no enter event: its first tick tells.
+    if (event->type() == QEvent::Enter || event->type() == QEvent::Show)
+        m_controls.CursorEvents->start();
+    return false;
 }
 
 void HoverTracker::CursorEvents_Timer()
 {
     // Screen coordinates throughout: the box follows the window wherever it was
     // dragged, and shows even when another window covers the picture.
-    const bool over =
-        HitTest::CursorOverControl(platform::cursorPos(), m_controls.window->geometry().topLeft(),
-                                   m_controls.Image1Label->geometry());
+    const QPoint pointer = platform::cursorPos();
+    const bool over = HitTest::CursorOverControl(pointer, m_controls.window->geometry().topLeft(),
+                                                 m_controls.Image1Label->geometry());
     const QString& tag = m_controls.Image1Label->tag();
     if (over && tag == mouseOut)
         ShowHoverBox();
     else if (!over && tag == mouseOver)
         HideHoverBox();
+    if (!m_controls.window->geometry().contains(pointer))
+        m_controls.CursorEvents->stop(); // until the pointer enters again
 }
 
 void HoverTracker::ShowHoverBox()

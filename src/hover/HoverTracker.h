@@ -7,9 +7,11 @@ class SkinLabel;
 class QTimer;
 class QWidget;
 
-// Draws the light-yellow box around the picture while the pointer is over it. The
-// window is told of no enter or leave here: a 25 Hz poll compares the pointer with the
-// picture's rectangle on screen, and touches the box only when the state changes.
+// Draws the light-yellow box around the picture while the pointer is over it: a 25 Hz
+// poll compares the pointer with the picture's rectangle on screen, and touches the box
+// only when the state changes. The poll runs only while the pointer is over the window:
+// it starts when the pointer enters (or the window maps under it) and stops at the
+// first tick that finds it outside, so a widget left alone on the desktop sleeps.
 class HoverTracker : public QObject
 {
     Q_OBJECT
@@ -25,6 +27,7 @@ public:
     explicit HoverTracker(const Controls& controls);
 
     void CursorEvents_Timer();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void ShowHoverBox();
     void HideHoverBox();
 

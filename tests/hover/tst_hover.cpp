@@ -2,6 +2,7 @@
 #include "FormFixture.h"
 #include "app/SkinLayout.h"
 
+#include <QEnterEvent>
 #include <QTest>
 
 class TestHover : public QObject
@@ -41,6 +42,33 @@ private slots:
         QCOMPARE(form.Image1Label->tag(), QString(after ? "MouseOver" : "MouseOut"));
         for (QWidget* l : {form.Line1, form.Line2, form.Line3, form.Line4})
             QCOMPARE(l->isVisibleTo(&form), l == form.Line1 && before == after ? !after : after);
+    }
+
+    // The poll sleeps while the pointer is away: it starts when the pointer enters the
+    // window or the window maps under it, and the first tick that finds the pointer
+    // outside stops it.
+    void pollSleepsAway()
+    {
+        FormFixture f;
+        Form1& form = f.start();
+        form.move(300, 200);
+        QCursor::setPos(form.geometry().topLeft() - QPoint(5, 5));
+        form.show(); // a first tick finds the pointer away
+        form.hoverTracker().CursorEvents_Timer();
+        QVERIFY(!form.CursorEvents->isActive());
+        QEnterEvent enter(QPointF(50, 50), QPointF(50, 50), QPointF(350, 250));
+        QCoreApplication::sendEvent(&form, &enter);
+        QVERIFY(form.CursorEvents->isActive());
+        QCursor::setPos(form.geometry().topLeft() + SkinLayout::hoverArea.center());
+        form.hoverTracker().CursorEvents_Timer();
+        QVERIFY(form.CursorEvents->isActive() && form.Line1->isVisibleTo(&form));
+        QCursor::setPos(form.geometry().topLeft() - QPoint(5, 5));
+        form.hoverTracker().CursorEvents_Timer();
+        QVERIFY(!form.CursorEvents->isActive() && !form.Line1->isVisibleTo(&form));
+        form.hide(); // and a window that maps under the pointer polls at once
+        QCursor::setPos(form.geometry().center());
+        form.show();
+        QVERIFY(form.CursorEvents->isActive());
     }
 };
 
