@@ -1,19 +1,98 @@
 #pragma once
 
-#include <httplib.h>
+#include <QByteArray>
+#include <QString>
 
-#include <sys/socket.h>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct MHD_Daemon;
+class QThreadPool;
 
 namespace server {
 
-// cpp-httplib's server with a deeper accept queue. Debian's build listens with a backlog
-// of 5, so a burst of clients connecting at once loses SYNs and waits a second or more
-// for the retransmit.
-class HttpServer : public httplib::Server
+struct HttpRequest
+{
+    std::string method;
+    std::string target;      // path and query, exactly as on the request line
+    std::string peerAddress; // numeric, of the connection's other end
+    std::string localAddress;
+    int localPort = 0;
+    std::vector<std::pair<std::string, std::string>> headers; // in the order sent
+    std::vector<std::pair<std::string, std::string>> cookies;
+
+    // The first value of a header (names compare without case); empty when absent.
+    std::string_view header(std::string_view name) const;
+    std::string_view cookie(std::string_view name) const;
+};
+
+struct HttpResponse
+{
+    int status = 200;
+    std::string contentType;
+    std::vector<std::pair<std::string, std::string>> headers;
+    QByteArray body;
+    // A file's bytes instead of the body: an open descriptor the transport then owns.
+    int file = -1;
+    qint64 fileOffset = 0;
+    qint64 fileLength = 0;
+    // Work too slow for the connection threads (decoding pictures): set by a handler, run
+    // on a worker thread while the connection waits, and it fills in this response.
+    std::function<void(HttpResponse&)> deferred;
+
+    void setHeader(std::string name, std::string value);
+};
+
+// An HTTP/1.1 server on GNU libmicrohttpd: a few event-driven connection threads
+// (epoll), a memory pool of fixed size per connection (headers past it get an error
+// status and a closed connection), connections capped in all and per client address,
+// idle connections timed out. Pipelining, half-closed clients and request bodies are
+// the library's; every request reaches the handler with its target unchanged.
+class HttpServer
 {
 public:
-    // For a bound socket; Linux applies a repeated listen() to the queue at once.
-    bool setBacklog(int backlog) { return ::listen(svr_sock_, backlog) == 0; }
+    using Handler = std::function<void(const HttpRequest&, HttpResponse&)>;
+
+    struct Limits
+    {
+        unsigned connections = 2000; // each may hold connectionMemory
+        unsigned perAddress = 64;    // 0: no cap, for a server behind a proxy
+        unsigned idleSeconds = 10;
+        size_t connectionMemory = 128 * 1024; // request line and headers must fit
+        unsigned threads = 2;
+        int workers = 2; // for deferred work
+    };
+
+    HttpServer(Handler handler, const Limits& limits);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Binds to `address`; port 0 picks a free one. Returns the port, or -1.
+    int bind(const QString& address, int port);
+    // Serves until stop(); false when the bound socket could not be served.
+    bool listen();
+    void stop();
+    bool isRunning() const { return m_running; }
+
+private:
+    struct Callbacks;
+
+    Handler m_handler;
+    const Limits m_limits;
+    int m_socket = -1;
+    std::unique_ptr<QThreadPool> m_workers;
+    std::atomic<bool> m_running = false;
+    std::mutex m_mutex;
+    std::condition_variable m_stopped;
+    bool m_stopRequested = false;
 };
 
 } // namespace server

@@ -1,17 +1,20 @@
 #include "PictureServer.h"
 
 #include "BaseUrl.h"
+#include "ByteRange.h"
+#include "ClientAddress.h"
 #include "HtmlPages.h"
+#include "PickCookie.h"
 #include "ProtocolPaths.h"
 #include "RecordAnswer.h"
-#include "ServerLog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,31 +25,15 @@ namespace {
 using Kind = RequestRoute::Kind;
 
 constexpr qint64 maxWeatherPageSize = 1024 * 1024;
-constexpr qint64 fileChunkSize = 64 * 1024;
 
-void setHtml(httplib::Response& response, const QByteArray& html, int status = 200)
+void setHtml(HttpResponse& response, const QByteArray& html, int status = 200)
 {
     response.status = status;
-    response.set_content(html.toStdString(), "text/html; charset=utf-8");
+    response.contentType = "text/html; charset=utf-8";
+    response.body = html;
 }
 
-QString reasonPhrase(int status)
-{
-    switch (status) {
-    case 400:
-        return u"Bad Request"_s;
-    case 404:
-        return u"Not Found"_s;
-    case 413:
-        return u"Payload Too Large"_s;
-    case 414:
-        return u"URI Too Long"_s;
-    default:
-        return u"Error"_s;
-    }
-}
-
-void setError(httplib::Response& response, int status, const QString& message)
+void setError(HttpResponse& response, int status, const QString& message)
 {
     setHtml(response, HtmlPages::error(status, message), status);
 }
@@ -62,86 +49,32 @@ bool isStillInPlace(const Picture& picture)
 } // namespace
 
 PictureServer::PictureServer(const Options& options)
-    : m_library(options.libraryPath, options.rescanInterval), m_random(options.seed)
+    : m_pickKey(options.pickKey), m_trustedProxy(options.trustedProxy),
+      m_library(options.libraryPath, options.rescanInterval), m_random(options.seed),
+      m_http(
+          [this](const HttpRequest& request, HttpResponse& response) { handle(request, response); },
+          options.limits)
 {
-    const size_t threads = options.threads;
-    m_http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    // Headers and body go out in separate writes; without this, Nagle's algorithm holds
-    // the body back until the client's delayed ACK, some 40 ms per keep-alive request.
-    m_http.set_tcp_nodelay(true);
-    // cpp-httplib also sets SO_REUSEPORT, which lets a second server bind the same port
-    // and silently take half the requests; a busy port must be an error instead.
-    m_http.set_socket_options([](socket_t socket) {
-        const int yes = 1;
-        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-    });
-    m_http.set_keep_alive_max_count(1000);
-    m_http.set_keep_alive_timeout(5);
-    m_http.set_read_timeout(10);
-    m_http.set_write_timeout(10);
-    // GET and HEAD carry no body; anything larger is not a request for us.
-    m_http.set_payload_max_length(64 * 1024);
-
-    // Every request is answered here, before cpp-httplib's own routing: it would answer
-    // other methods with 404 and match paths with std::regex.
-    m_http.set_pre_routing_handler(
-        [this](const httplib::Request& request, httplib::Response& response) {
-            if (request.method == "GET" || request.method == "HEAD") {
-                handle(request, response);
-            } else {
-                setError(response, 405, u"Method Not Allowed"_s);
-                response.set_header("Allow", "GET, HEAD");
-                // A body we did not read must not be taken for the next request.
-                response.set_header("Connection", "close");
-            }
-            return httplib::Server::HandlerResponse::Handled;
-        });
-    // cpp-httplib's own refusals (malformed or oversized requests) get a page too.
-    m_http.set_error_handler(httplib::Server::HandlerWithResponse(
-        [](const httplib::Request&, httplib::Response& response) {
-            if (!response.body.empty())
-                return httplib::Server::HandlerResponse::Unhandled;
-            setError(response, response.status, reasonPhrase(response.status));
-            return httplib::Server::HandlerResponse::Handled;
-        }));
-    m_http.set_exception_handler(
-        [](const httplib::Request& request, httplib::Response& response, std::exception_ptr) {
-            qCWarning(lcServer) << "request failed:" << request.target.c_str();
-            setError(response, 500, u"Internal Server Error"_s);
-        });
-    m_http.set_logger([](const httplib::Request& request, const httplib::Response& response) {
-        qCDebug(lcServer) << request.remote_addr.c_str() << request.method.c_str()
-                          << request.target.c_str() << response.status;
-    });
 }
 
-int PictureServer::bind(const QString& address, int port)
+void PictureServer::handle(const HttpRequest& request, HttpResponse& response)
 {
-    const std::string host = address.toStdString();
-    const int bound =
-        port == 0 ? m_http.bind_to_any_port(host) : (m_http.bind_to_port(host, port) ? port : -1);
-    if (bound > 0 && !m_http.setBacklog(SOMAXCONN))
-        qCWarning(lcServer) << "cannot deepen the accept queue:" << strerror(errno);
-    return bound;
-}
-
-bool PictureServer::listen()
-{
-    return m_http.listen_after_bind();
-}
-
-void PictureServer::stop()
-{
-    m_http.stop();
-}
-
-void PictureServer::handle(const httplib::Request& request, httplib::Response& response)
-{
+    if (request.method != "GET" && request.method != "HEAD") {
+        setError(response, 405, u"Method Not Allowed"_s);
+        response.setHeader("Allow", "GET, HEAD");
+        // Whatever body follows is never read as a request.
+        response.setHeader("Connection", "close");
+        return;
+    }
     const RequestRoute route = RequestRoute::fromTarget(request.target);
     if (route.kind == Kind::BadRequest)
         return setError(response, 400, u"Bad Request"_s);
     if (route.kind == Kind::NotFound)
         return setError(response, 404, u"Not Found"_s);
+    if (route.kind == Kind::GalleryTooLong)
+        return setError(response, 414,
+                        u"Too many pictures: a gallery page shows at most %1 at a time"_s.arg(
+                            RequestRoute::maxGalleryIds));
     if (route.kind == Kind::RandomPick)
         return serveRandomPick(route, request, response);
     if (route.kind == Kind::CurrentRecord)
@@ -160,34 +93,51 @@ void PictureServer::handle(const httplib::Request& request, httplib::Response& r
     if (route.kind == Kind::PicturePage)
         return setHtml(response, HtmlPages::picture(*picture));
     if (route.kind == Kind::PictureFile)
-        return servePictureFile(*picture, response);
-    serveThumbnail(*picture, response);
+        return servePictureFile(*picture, request, response);
+    // Decoding takes a worker thread; the copy of the picture outlives this snapshot.
+    response.deferred = [this, picture = *picture](HttpResponse& later) {
+        serveThumbnail(picture, later);
+    };
 }
 
-void PictureServer::serveRandomPick(const RequestRoute& route, const httplib::Request& request,
-                                    httplib::Response& response)
+std::string PictureServer::clientOf(const HttpRequest& request) const
+{
+    std::vector<std::string_view> forwardedFor;
+    for (const auto& [name, value] : request.headers) {
+        if (QByteArray::fromStdString(name).compare("X-Forwarded-For", Qt::CaseInsensitive) == 0)
+            forwardedFor.push_back(value);
+    }
+    return clientAddress(request.peerAddress, forwardedFor, m_trustedProxy);
+}
+
+void PictureServer::serveRandomPick(const RequestRoute& route, const HttpRequest& request,
+                                    HttpResponse& response)
 {
     const std::shared_ptr<const Library> library = m_library.library();
     const QList<const Picture*> candidates = library->candidates(route.category);
     const Picture* picked =
         candidates.isEmpty() ? nullptr : candidates[m_random.pick(candidates.size())];
-    m_currentPictures.set(request.remote_addr, picked ? std::optional(picked->id) : std::nullopt);
+    const std::optional<quint64> id = picked ? std::optional(picked->id) : std::nullopt;
+    m_currentPictures.set(clientOf(request), id);
     setHtml(response, HtmlPages::randomPick(picked, route.category));
-    response.set_header("Cache-Control", "no-store");
+    response.setHeader("Cache-Control", "no-store");
+    response.setHeader("Set-Cookie", PickCookie::header({id}, m_pickKey));
 }
 
-void PictureServer::serveCurrentRecord(const httplib::Request& request, httplib::Response& response)
+void PictureServer::serveCurrentRecord(const HttpRequest& request, HttpResponse& response)
 {
-    const std::optional<quint64> id = m_currentPictures.get(request.remote_addr);
+    const auto cookie = PickCookie::read(request.cookie(PickCookie::name), m_pickKey);
+    const std::optional<quint64> id =
+        cookie ? cookie->id : m_currentPictures.get(clientOf(request));
     const std::shared_ptr<const Library> library = m_library.library();
     const Picture* picture = id ? library->find(*id) : nullptr;
-    const QString base =
-        baseUrl(request.get_header_value("Host"), request.local_addr, request.local_port);
-    response.set_content(recordAnswer(base, picture).toStdString(), "text/plain; charset=utf-8");
-    response.set_header("Cache-Control", "no-store");
+    const QString base = baseUrl(request.header("Host"), request.localAddress, request.localPort);
+    response.contentType = "text/plain; charset=utf-8";
+    response.body = recordAnswer(base, picture);
+    response.setHeader("Cache-Control", "no-store");
 }
 
-void PictureServer::serveGallery(const RequestRoute& route, httplib::Response& response)
+void PictureServer::serveGallery(const RequestRoute& route, HttpResponse& response)
 {
     const std::shared_ptr<const Library> library = m_library.library();
     QList<const Picture*> pictures;
@@ -198,7 +148,7 @@ void PictureServer::serveGallery(const RequestRoute& route, httplib::Response& r
     setHtml(response, HtmlPages::gallery(pictures));
 }
 
-void PictureServer::serveWeather(httplib::Response& response)
+void PictureServer::serveWeather(HttpResponse& response)
 {
     const QString root = QFileInfo(m_library.rootPath()).canonicalFilePath();
     // The library's own page has the name of the path it is served at.
@@ -207,36 +157,57 @@ void PictureServer::serveWeather(httplib::Response& response)
     QFile file(custom.filePath());
     if (inside && custom.isFile() && custom.size() <= maxWeatherPageSize &&
         file.open(QIODevice::ReadOnly)) {
-        response.set_content(file.readAll().toStdString(), "text/html");
+        response.contentType = "text/html";
+        response.body = file.readAll();
         return;
     }
     setHtml(response, HtmlPages::weather());
 }
 
-void PictureServer::servePictureFile(const Picture& picture, httplib::Response& response)
+void PictureServer::servePictureFile(const Picture& picture, const HttpRequest& request,
+                                     HttpResponse& response)
 {
-    auto file = std::make_shared<QFile>(picture.absolutePath);
-    if (!isStillInPlace(picture) || !file->open(QIODevice::ReadOnly))
+    const int file = isStillInPlace(picture)
+                         ? ::open(QFile::encodeName(picture.absolutePath).constData(),
+                                  O_RDONLY | O_CLOEXEC | O_NONBLOCK)
+                         : -1;
+    struct stat status = {};
+    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (file >= 0)
+            ::close(file);
         return setError(response, 404, u"No Such Picture"_s);
-    // Streamed in chunks: many clients fetching large photos do not each hold a copy.
-    response.set_content_provider(
-        size_t(file->size()), picture.mimeType().toStdString(),
-        [file](size_t offset, size_t length, httplib::DataSink& sink) {
-            if (!file->seek(qint64(offset)))
-                return false;
-            const QByteArray chunk = file->read(std::min(qint64(length), fileChunkSize));
-            return !chunk.isEmpty() && sink.write(chunk.constData(), size_t(chunk.size()));
-        });
+    }
+    // Sent from the file by the kernel: many clients fetching large photos hold no copies.
+    const qint64 size = status.st_size;
+    const ByteRange range = ByteRange::parse(request.header("Range"), size);
+    response.setHeader("Accept-Ranges", "bytes");
+    if (range.kind == ByteRange::Kind::Unsatisfiable) {
+        ::close(file);
+        setError(response, 416, u"Range Not Satisfiable"_s);
+        response.setHeader("Content-Range", "bytes */" + std::to_string(size));
+        return;
+    }
+    response.contentType = picture.mimeType().toStdString();
+    response.file = file;
+    response.fileOffset = range.first;
+    response.fileLength = range.kind == ByteRange::Kind::Part ? range.length : size;
+    if (range.kind == ByteRange::Kind::Part) {
+        response.status = 206;
+        response.setHeader("Content-Range", "bytes " + std::to_string(range.first) + '-' +
+                                                std::to_string(range.first + range.length - 1) +
+                                                '/' + std::to_string(size));
+    }
 }
 
-void PictureServer::serveThumbnail(const Picture& picture, httplib::Response& response)
+void PictureServer::serveThumbnail(const Picture& picture, HttpResponse& response)
 {
     const QByteArray jpeg =
         isStillInPlace(picture) ? m_thumbnails.thumbnail(picture) : QByteArray();
     if (jpeg.isEmpty())
         return setError(response, 404, u"No Such Picture"_s);
-    response.set_content(jpeg.toStdString(), "image/jpeg");
-    response.set_header("Cache-Control", "max-age=300");
+    response.contentType = "image/jpeg";
+    response.body = jpeg;
+    response.setHeader("Cache-Control", "max-age=300");
 }
 
 } // namespace server

@@ -11,8 +11,8 @@
 
 namespace server {
 
-// The picture server: the widget's protocol and the pages over one library folder,
-// on cpp-httplib's thread pool. Answers GET and HEAD only.
+// The picture server: the widget's protocol and the pages over one library folder.
+// Answers GET and HEAD only.
 class PictureServer
 {
 public:
@@ -21,34 +21,35 @@ public:
         QString libraryPath;
         quint32 seed = 0;
         std::chrono::milliseconds rescanInterval = std::chrono::seconds(2);
-        // Each keep-alive connection holds a worker while it is open; this many clients
-        // stay connected at once before a new one has to wait.
-        size_t threads = 64;
+        QByteArray pickKey; // signs the pick cookies; at least 16 bytes
+        // Requests from this address speak for the client X-Forwarded-For names last.
+        std::string trustedProxy = {};
+        HttpServer::Limits limits = {};
     };
 
     explicit PictureServer(const Options& options);
-    PictureServer(const PictureServer&) = delete;
-    PictureServer& operator=(const PictureServer&) = delete;
 
-    // Binds to `address`; port 0 picks a free one. Returns the port, or -1.
-    int bind(const QString& address, int port);
-    // Serves until stop(); false when the bound socket could not be served.
-    bool listen();
-    void stop();
-    bool isRunning() const { return m_http.is_running(); }
+    int bind(const QString& address, int port) { return m_http.bind(address, port); }
+    bool listen() { return m_http.listen(); }
+    void stop() { m_http.stop(); }
+    bool isRunning() const { return m_http.isRunning(); }
 
     LibraryStore& libraryStore() { return m_library; }
 
 private:
-    void handle(const httplib::Request& request, httplib::Response& response);
-    void serveRandomPick(const RequestRoute& route, const httplib::Request& request,
-                         httplib::Response& response);
-    void serveCurrentRecord(const httplib::Request& request, httplib::Response& response);
-    void serveGallery(const RequestRoute& route, httplib::Response& response);
-    void serveWeather(httplib::Response& response);
-    void servePictureFile(const Picture& picture, httplib::Response& response);
-    void serveThumbnail(const Picture& picture, httplib::Response& response);
+    void handle(const HttpRequest& request, HttpResponse& response);
+    void serveRandomPick(const RequestRoute& route, const HttpRequest& request,
+                         HttpResponse& response);
+    void serveCurrentRecord(const HttpRequest& request, HttpResponse& response);
+    void serveGallery(const RequestRoute& route, HttpResponse& response);
+    void serveWeather(HttpResponse& response);
+    void servePictureFile(const Picture& picture, const HttpRequest& request,
+                          HttpResponse& response);
+    void serveThumbnail(const Picture& picture, HttpResponse& response);
+    std::string clientOf(const HttpRequest& request) const;
 
+    const QByteArray m_pickKey;
+    const std::string m_trustedProxy;
     LibraryStore m_library;
     CurrentPictures m_currentPictures;
     RandomPicker m_random;

@@ -113,12 +113,10 @@ RequestRoute galleryRoute(const Query& query)
     RequestRoute route = routeTo(Kind::Gallery);
     // The widget joins its saved ids unencoded and keeps empty ones; skip what is no id.
     for (const QString& item : query.value(u"mygallery").split(u',')) {
-        if (route.ids.size() == RequestRoute::maxGalleryIds)
-            break;
         if (const auto id = parseId(item.trimmed()))
             route.ids.append(*id);
     }
-    return route;
+    return route.ids.size() > RequestRoute::maxGalleryIds ? routeTo(Kind::GalleryTooLong) : route;
 }
 
 // "/picture/ID", "/pictures/ID.EXT" and "/thumbs/ID.jpg".

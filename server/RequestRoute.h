@@ -12,14 +12,15 @@ namespace server {
 struct RequestRoute
 {
     enum class Kind {
-        Home,          // "/"
-        Weather,       // "/weather.htm"
-        RandomPick,    // "/calender/queryrandompic.php[?category=NAME]"
-        CurrentRecord, // "/calender/curpic.dat"
-        Gallery,       // "/calender/mygallery.php?category=mygallery&mygallery=ID,ID,..."
-        PicturePage,   // "/picture/ID"
-        PictureFile,   // "/pictures/ID.EXT"
-        Thumbnail,     // "/thumbs/ID.jpg"
+        Home,           // "/"
+        Weather,        // "/weather.htm"
+        RandomPick,     // "/calender/queryrandompic.php[?category=NAME]"
+        CurrentRecord,  // "/calender/curpic.dat"
+        Gallery,        // "/calender/mygallery.php?category=mygallery&mygallery=ID,ID,..."
+        PicturePage,    // "/picture/ID"
+        PictureFile,    // "/pictures/ID.EXT"
+        Thumbnail,      // "/thumbs/ID.jpg"
+        GalleryTooLong, // a gallery page naming more than maxGalleryIds ids
         NotFound,
         BadRequest, // undecodable escapes, invalid UTF-8, control characters, "." or ".."
     };
@@ -29,8 +30,9 @@ struct RequestRoute
     QList<quint64> ids; // Gallery: the listed ids that parse; the picture routes: one id
     QString suffix;     // PictureFile: the extension asked for
 
-    // Gallery pages list at most this many pictures.
-    static constexpr qsizetype maxGalleryIds = 500;
+    // Gallery pages list at most this many pictures: with ids of up to 16 digits the
+    // address stays within 85 KB, inside the server's 128 KiB per connection.
+    static constexpr qsizetype maxGalleryIds = 5000;
 
     static RequestRoute fromTarget(std::string_view target);
 };

@@ -1,6 +1,7 @@
 // artcal-server: serves the widget's picture protocol and pages over a folder of pictures.
 
 #include "DemoArt.h"
+#include "PickKey.h"
 #include "PictureServer.h"
 #include "ServerLog.h"
 #include "StopOnSignal.h"
@@ -9,7 +10,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHostAddress>
 #include <QStandardPaths>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <random>
@@ -23,6 +27,20 @@ constexpr quint32 defaultDemoSeed = 1;
 bool isEmptyFolder(const QString& path)
 {
     return QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// Every connection takes a descriptor: raises the soft limit to the hard one, and
+// lowers the cap on connections below it, keeping some for the library's files.
+unsigned connectionCap(unsigned wanted)
+{
+    constexpr rlim_t spare = 100;
+    rlimit files = {};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur < 2 * spare)
+        return wanted;
+    return unsigned(std::min<rlim_t>(wanted, files.rlim_cur - spare));
 }
 
 } // namespace
@@ -42,9 +60,10 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     const QString defaultBind = u"127.0.0.1"_s;
     const QString defaultPort = u"8642"_s;
-    const QString defaultLibrary =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        u"/artcal-server/library"_s;
+    const QString dataFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/artcal-server"_s;
+    const QString defaultLibrary = dataFolder + u"/library"_s;
+    const QString defaultKeyFile = dataFolder + u"/key"_s;
     const QCommandLineOption bindOption(u"bind"_s,
                                         u"Address to listen on (default %1)."_s.arg(defaultBind),
                                         u"address"_s, defaultBind);
@@ -64,7 +83,18 @@ int main(int argc, char* argv[])
         u"Seed for the random picks and the demo art, for reproducible runs (default: random "
         u"picks, demo art %1)."_s.arg(defaultDemoSeed),
         u"number"_s);
-    parser.addOptions({bindOption, portOption, libraryOption, demoOption, seedOption});
+    const QCommandLineOption keyOption(
+        u"key-file"_s,
+        u"File of the key that signs the picks' cookies; made at the first start. Give every "
+        u"instance behind one proxy the same file (default %1)."_s.arg(defaultKeyFile),
+        u"file"_s, defaultKeyFile);
+    const QCommandLineOption proxyOption(
+        u"trust-proxy"_s,
+        u"Address of a reverse proxy: its requests are taken to come from the last address "
+        u"in X-Forwarded-For, and the cap on connections per address is left to it."_s,
+        u"address"_s);
+    parser.addOptions(
+        {bindOption, portOption, libraryOption, demoOption, seedOption, keyOption, proxyOption});
     parser.process(app);
 
     bool portOk = false;
@@ -74,6 +104,11 @@ int main(int argc, char* argv[])
                                                   : std::random_device()();
     if (!portOk || port < 0 || port > 65535 || !seedOk) {
         std::fputs("artcal-server: --port takes 0 to 65535 and --seed a number\n", stderr);
+        return 2;
+    }
+    const QHostAddress proxy(parser.value(proxyOption));
+    if (parser.isSet(proxyOption) && proxy.isNull()) {
+        std::fputs("artcal-server: --trust-proxy takes an IP address\n", stderr);
         return 2;
     }
     const QString library = QDir(parser.value(libraryOption)).absolutePath();
@@ -97,7 +132,22 @@ int main(int argc, char* argv[])
     if (stopOnSignal.requested())
         return 0;
 
-    server::PictureServer server({library, seed});
+    const server::PickKey key = server::PickKey::loadOrCreate(parser.value(keyOption));
+    if (!key.problem.isEmpty())
+        qCWarning(lcServer).noquote() << key.problem;
+    if (key.key.isEmpty())
+        return 1;
+
+    server::PictureServer::Options options;
+    options.libraryPath = library;
+    options.seed = seed;
+    options.pickKey = key.key;
+    if (parser.isSet(proxyOption)) {
+        options.trustedProxy = proxy.toString().toStdString();
+        options.limits.perAddress = 0;
+    }
+    options.limits.connections = connectionCap(options.limits.connections);
+    server::PictureServer server(options);
     const QString address = parser.value(bindOption);
     const int boundPort = server.bind(address, port);
     if (boundPort < 0) {

@@ -11,8 +11,8 @@ class ServerThread
 {
 public:
     explicit ServerThread(const QString& libraryPath)
-        : m_server({libraryPath, 1, std::chrono::hours(1)}), m_port(m_server.bind("127.0.0.1", 0)),
-          m_thread([this] { m_server.listen(); })
+        : m_server({libraryPath, 1, std::chrono::hours(1), QByteArray(32, 'k')}),
+          m_port(m_server.bind("127.0.0.1", 0)), m_thread([this] { m_server.listen(); })
     {
         if (m_port <= 0)
             qFatal("cannot bind a loopback port");

@@ -1,12 +1,12 @@
 // The artcal-server executable as a user or a script runs it: its command line, the demo
-// library, the signals that stop it, and what keeps it from starting.
+// library, the key it makes, the signals that stop it, and what keeps it from starting.
+#include "RawHttp.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <httplib.h>
 
 #include <csignal>
 
@@ -40,6 +40,12 @@ void TestServerExecutable::run_data()
     row("library is a file", {"--library", "FILE"}, 0, 1, "no library folder");
     row("demo library is a file", {"--demo", "--library", "FILE"}, 0, 1,
         "cannot create the library");
+    row("key file is a folder", {"--library", "USED", "--key-file", "USED"}, 0, 1,
+        "must be a readable file");
+    row("key file others can read", {"--library", "USED", "--key-file", "FILE"}, SIGTERM, 0,
+        "can be read by other users");
+    row("proxy not an address", {"--trust-proxy", "proxy.example"}, 0, 2,
+        "--trust-proxy takes an IP address");
 }
 
 void TestServerExecutable::run()
@@ -52,6 +58,9 @@ void TestServerExecutable::run()
     QTcpServer busy;
     QFile file(dir.filePath("file"));
     QVERIFY(busy.listen(QHostAddress::LocalHost) && file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(QByteArray(32, 'k')) == 32 &&
+            file.setPermissions(QFile::ReadOwner | QFile::ReadOther));
+    file.close();
     QVERIFY(QDir(dir.path()).mkpath("used/Mine"));
     arguments.replaceInStrings("BUSY", QString::number(busy.serverPort()))
         .replaceInStrings("FILE", file.fileName())
@@ -59,6 +68,10 @@ void TestServerExecutable::run()
 
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    // The key goes to the data folder when no --key-file is given, never to the user's.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", dir.filePath("data"));
+    process.setProcessEnvironment(environment);
     // The last value of an option counts: the row's own come after the defaults.
     process.start(ARTCAL_SERVER,
                   QStringList{"--port", "0", "--library", dir.filePath("library")} + arguments);
@@ -70,7 +83,7 @@ void TestServerExecutable::run()
         // It is stopped once it answers: a signal between the line and the serving is lost.
         const QByteArray listening = "listening on http://127.0.0.1:";
         const QByteArray port = output.mid(output.indexOf(listening) + listening.size());
-        QVERIFY(httplib::Client("127.0.0.1", port.split('\n')[0].toInt()).Get("/"));
+        QVERIFY(rawRequest(port.split('\n')[0].toInt(), "/").startsWith("HTTP/1.1 200"));
         ::kill(pid_t(process.processId()), signal);
     }
     QVERIFY(process.waitForFinished(30000));
@@ -78,6 +91,11 @@ void TestServerExecutable::run()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);
     QVERIFY2(output.contains(said), output.constData());
+    // A server that ran made its key, for its user alone.
+    const QFileInfo key(dir.filePath("data/artcal-server/key"));
+    if (signal && !arguments.contains("--key-file"))
+        QCOMPARE(key.permissions() & 0x0fff,
+                 QFile::ReadUser | QFile::WriteUser); // group, others: none
 }
 
 QTEST_GUILESS_MAIN(TestServerExecutable)

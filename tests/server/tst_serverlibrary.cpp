@@ -1,11 +1,16 @@
 // Reading a picture folder: what counts as a picture, what is never served, and when
-// the folder is read again.
+// the folder is read again; and the key file that servers sharing a library share.
 #include "Library.h"
 #include "LibraryStore.h"
+#include "PickKey.h"
 #include "TestLibrary.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
 
 namespace {
 
@@ -28,6 +33,7 @@ private slots:
     void scan();
     void store_data();
     void store();
+    void pickKeyMadeOnce();
 };
 
 void TestServerLibrary::scan_data()
@@ -98,6 +104,29 @@ void TestServerLibrary::store()
     const QStringList after = {"A/p1.jpg", "P/p0.jpg"};
     QCOMPARE(listing(*store.library()).keys(), fresh ? after : before);
     QCOMPARE(listing(*first).keys(), before); // requests that hold the old snapshot keep it whole
+}
+
+// Servers starting at once on a new key file all end up with the one key that landed,
+// and nothing half-written or temporary is ever seen or left.
+void TestServerLibrary::pickKeyMadeOnce()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("data/artcal-server/key");
+    std::vector<server::PickKey> keys(8);
+    std::vector<std::thread> starts;
+    for (server::PickKey& key : keys)
+        starts.emplace_back([&key, &path] { key = server::PickKey::loadOrCreate(path); });
+    for (std::thread& start : starts)
+        start.join();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    QCOMPARE(written.size(), 65);
+    for (const server::PickKey& key : keys) {
+        QCOMPARE(key.key, written);
+        QCOMPARE(key.problem, QString());
+    }
+    QCOMPARE(QDir(dir.filePath("data/artcal-server")).entryList(QDir::Files), QStringList{"key"});
 }
 
 QTEST_GUILESS_MAIN(TestServerLibrary)

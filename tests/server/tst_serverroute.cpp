@@ -1,5 +1,9 @@
-// Mapping of untrusted request targets, and the ids that saved galleries hold. The Host
-// header's reading is checked by fuzz_serverpages, over odd hosts in its corpus.
+// Mapping of untrusted request input (targets, ranges, forwarded addresses, pick
+// cookies), and the ids that saved galleries hold. The Host header's reading is checked
+// by fuzz_serverpages, over odd hosts in its corpus.
+#include "ByteRange.h"
+#include "ClientAddress.h"
+#include "PickCookie.h"
 #include "PictureId.h"
 #include "RequestRoute.h"
 
@@ -18,6 +22,12 @@ private slots:
     void fromTarget();
     void pictureId_data();
     void pictureId();
+    void byteRange_data();
+    void byteRange();
+    void clientAddress_data();
+    void clientAddress();
+    void pickCookie_data();
+    void pickCookie();
 };
 
 void TestServerRoute::fromTarget_data()
@@ -34,7 +44,7 @@ void TestServerRoute::fromTarget_data()
     };
     const QByteArray pick = "/calender/queryrandompic.php?category=";
     const QByteArray gallery = "/calender/mygallery.php?category=mygallery&mygallery=";
-    QList<quint64> ids(RequestRoute::maxGalleryIds + 50);
+    QList<quint64> ids(RequestRoute::maxGalleryIds);
     std::iota(ids.begin(), ids.end(), 1);
     QByteArray longList;
     for (const quint64 id : ids)
@@ -50,8 +60,8 @@ void TestServerRoute::fromTarget_data()
     row("gallery, junk entries", gallery + "12,,abc,-5,99999999999999999999, 7", Kind::Gallery, {},
         {12, 7});
     row("gallery, no list", "/calender/mygallery.php", Kind::Gallery);
-    row("gallery, capped", gallery + longList, Kind::Gallery, {},
-        ids.first(RequestRoute::maxGalleryIds));
+    row("gallery, the most it lists", gallery + longList, Kind::Gallery, {}, ids);
+    row("gallery, one id more", gallery + longList + "1", Kind::GalleryTooLong);
     row("picture file", "/pictures/42.png", Kind::PictureFile, {}, {42}, "png");
     row("thumbnail, png", "/thumbs/42.png", Kind::NotFound);
     row("picture page with suffix", "/picture/42.jpg", Kind::NotFound);
@@ -93,6 +103,113 @@ void TestServerRoute::pictureId()
     QFETCH(int, attempt);
     QFETCH(quint64, id);
     QCOMPARE(server::pictureId(path, attempt), id);
+}
+
+void TestServerRoute::byteRange_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<qint64>("length");
+    using K = server::ByteRange::Kind;
+    const auto row = [](const char* header, qint64 size, K kind, qint64 first = 0,
+                        qint64 length = 0) {
+        QTest::newRow(header) << QByteArray(header) << size << int(kind) << first << length;
+    };
+    row("", 10, K::Whole);
+    row("bytes=2-4", 10, K::Part, 2, 3);
+    row("bytes=2-", 10, K::Part, 2, 8);
+    row("bytes=5-99", 10, K::Part, 5, 5);
+    row("bytes=-3", 10, K::Part, 7, 3);
+    row("bytes=-30", 10, K::Part, 0, 10);
+    row("bytes=99999999-", 10, K::Unsatisfiable);
+    row("bytes=10-", 10, K::Unsatisfiable);
+    row("bytes=-0", 10, K::Unsatisfiable);
+    row("bytes=0-", 0, K::Unsatisfiable);
+    row("bytes=999999999999999999999-", 10, K::Whole); // past any size: not a number
+    row("bytes=4-2", 10, K::Whole);
+    row("bytes=0-1,4-5", 10, K::Whole);
+    row("bytes=x-", 10, K::Whole);
+    row("items=0-1", 10, K::Whole);
+}
+
+void TestServerRoute::byteRange()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(qint64, size);
+    QFETCH(int, kind);
+    const auto range = server::ByteRange::parse(header.toStdString(), size);
+    QCOMPARE(int(range.kind), kind);
+    if (range.kind == server::ByteRange::Kind::Part) {
+        QTEST(range.first, "first");
+        QTEST(range.length, "length");
+    }
+}
+
+void TestServerRoute::clientAddress_data()
+{
+    QTest::addColumn<QByteArray>("peer");
+    QTest::addColumn<QByteArrayList>("forwardedFor"); // one item per header
+    QTest::addColumn<QByteArray>("client");
+    const QByteArray proxy = "127.0.0.1";
+    QTest::newRow("the proxy's last entry")
+        << proxy << QByteArrayList{"6.6.6.6, 10.0.0.7"} << QByteArray("10.0.0.7");
+    QTest::newRow("last of several headers")
+        << proxy << QByteArrayList{"1.1.1.1", " 10.0.0.8 "} << QByteArray("10.0.0.8");
+    QTest::newRow("IPv6, mapped proxy")
+        << QByteArray("::ffff:127.0.0.1") << QByteArrayList{"fe80::1"} << QByteArray("fe80::1");
+    QTest::newRow("not from the proxy")
+        << QByteArray("10.0.0.9") << QByteArrayList{"10.0.0.7"} << QByteArray("10.0.0.9");
+    QTest::newRow("no header") << proxy << QByteArrayList{} << proxy;
+    QTest::newRow("not an address") << proxy << QByteArrayList{"10.0.0.7, evil"} << proxy;
+}
+
+void TestServerRoute::clientAddress()
+{
+    QFETCH(QByteArray, peer);
+    QFETCH(QByteArrayList, forwardedFor);
+    std::vector<std::string_view> headers;
+    for (const QByteArray& header : forwardedFor)
+        headers.emplace_back(header.constData(), size_t(header.size()));
+    QTEST(
+        QByteArray::fromStdString(server::clientAddress(peer.toStdString(), headers, "127.0.0.1")),
+        "client");
+    QCOMPARE(server::clientAddress(peer.toStdString(), headers, ""), peer.toStdString());
+}
+
+void TestServerRoute::pickCookie_data()
+{
+    namespace PickCookie = server::PickCookie;
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<qint64>("id"); // -1: the pick found nothing
+    const QByteArray key(32, 'k');
+    const auto signedValue = [](std::optional<quint64> id, const QByteArray& key) {
+        const std::string header = PickCookie::header({id}, key);
+        const size_t start = PickCookie::name.size() + 1;
+        return QByteArray::fromStdString(header.substr(start, header.find(';') - start));
+    };
+    const QByteArray seven = signedValue(7, key);
+    QTest::newRow("a pick") << seven << true << qint64(7);
+    QTest::newRow("no picture") << signedValue(std::nullopt, key) << true << qint64(-1);
+    QTest::newRow("another id, same signature") << "8" + seven.mid(1) << false << qint64(0);
+    QTest::newRow("signed with another key")
+        << signedValue(7, QByteArray(32, 'x')) << false << qint64(0);
+    QTest::newRow("signature cut") << seven.chopped(1) << false << qint64(0);
+    QTest::newRow("no signature") << QByteArray("7") << false << qint64(0);
+    QTest::newRow("empty") << QByteArray() << false << qint64(0);
+}
+
+void TestServerRoute::pickCookie()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(bool, valid);
+    QFETCH(qint64, id);
+    const auto pick = server::PickCookie::read(value.toStdString(), QByteArray(32, 'k'));
+    QCOMPARE(pick.has_value(), valid);
+    if (pick)
+        QCOMPARE(pick->id ? qint64(*pick->id) : -1, id);
 }
 
 QTEST_APPLESS_MAIN(TestServerRoute)

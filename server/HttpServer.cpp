@@ -1,0 +1,294 @@
+#include "HttpServer.h"
+
+#include "ServerLog.h"
+
+#include <QThreadPool>
+
+#include <microhttpd.h>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <strings.h>
+
+namespace server {
+
+namespace {
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string_view firstValue(const std::vector<std::pair<std::string, std::string>>& pairs,
+                            std::string_view name)
+{
+    for (const auto& [key, value] : pairs) {
+        if (sameName(key, name))
+            return value;
+    }
+    return {};
+}
+
+std::string numericHost(const sockaddr* address)
+{
+    if (!address)
+        return {};
+    const socklen_t length =
+        address->sa_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+    char host[NI_MAXHOST] = {};
+    if (::getnameinfo(address, length, host, sizeof(host), nullptr, 0, NI_NUMERICHOST) != 0)
+        return {};
+    return host;
+}
+
+int portOf(const sockaddr_storage& address)
+{
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+    return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+}
+
+// One request between the library's calls: its target as sent, then its answer.
+struct Exchange
+{
+    enum class Stage { New, Headers, Working, Ready };
+
+    explicit Exchange(const char* uri) : target(uri ? uri : "") {}
+    ~Exchange()
+    {
+        if (response.file >= 0)
+            ::close(response.file);
+    }
+
+    std::string target;
+    Stage stage = Stage::New;
+    HttpResponse response;
+};
+
+MHD_Result collect(void* pairs, MHD_ValueKind, const char* key, const char* value)
+{
+    static_cast<std::vector<std::pair<std::string, std::string>>*>(pairs)->emplace_back(
+        key ? key : "", value ? value : "");
+    return MHD_YES;
+}
+
+HttpRequest requestOf(MHD_Connection* connection, const char* method, std::string target)
+{
+    HttpRequest request;
+    request.method = method;
+    request.target = std::move(target);
+    if (const auto* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
+        request.peerAddress = numericHost(info->client_addr);
+    if (const auto* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)) {
+        sockaddr_storage local = {};
+        socklen_t length = sizeof(local);
+        if (::getsockname(info->connect_fd, reinterpret_cast<sockaddr*>(&local), &length) == 0) {
+            request.localAddress = numericHost(reinterpret_cast<const sockaddr*>(&local));
+            request.localPort = portOf(local);
+        }
+    }
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, collect, &request.headers);
+    MHD_get_connection_values(connection, MHD_COOKIE_KIND, collect, &request.cookies);
+    return request;
+}
+
+MHD_Result queue(MHD_Connection* connection, HttpResponse& response)
+{
+    MHD_Response* answer = nullptr;
+    if (response.file >= 0) {
+        answer = MHD_create_response_from_fd_at_offset64(
+            uint64_t(response.fileLength), response.file, uint64_t(response.fileOffset));
+        if (answer)
+            response.file = -1; // the library closes it with the answer
+    } else {
+        answer = MHD_create_response_from_buffer(size_t(response.body.size()), response.body.data(),
+                                                 MHD_RESPMEM_MUST_COPY);
+    }
+    if (!answer)
+        return MHD_NO; // closes the connection
+    if (!response.contentType.empty())
+        MHD_add_response_header(answer, MHD_HTTP_HEADER_CONTENT_TYPE, response.contentType.c_str());
+    for (const auto& [name, value] : response.headers)
+        MHD_add_response_header(answer, name.c_str(), value.c_str());
+    const MHD_Result queued = MHD_queue_response(connection, unsigned(response.status), answer);
+    MHD_destroy_response(answer);
+    return queued;
+}
+
+bool hasBody(MHD_Connection* connection)
+{
+    const char* length =
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+    return MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                       MHD_HTTP_HEADER_TRANSFER_ENCODING) ||
+           (length && std::strcmp(length, "0") != 0);
+}
+
+void logLibrary(void*, const char* format, va_list arguments)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof(text), format, arguments);
+    qCDebug(lcServer).noquote() << QString::fromUtf8(text).trimmed();
+}
+
+} // namespace
+
+std::string_view HttpRequest::header(std::string_view name) const
+{
+    return firstValue(headers, name);
+}
+
+std::string_view HttpRequest::cookie(std::string_view name) const
+{
+    for (const auto& [key, value] : cookies) {
+        if (key == name)
+            return value;
+    }
+    return {};
+}
+
+void HttpResponse::setHeader(std::string name, std::string value)
+{
+    headers.emplace_back(std::move(name), std::move(value));
+}
+
+struct HttpServer::Callbacks
+{
+    static void* begin(void*, const char* uri, MHD_Connection*) { return new Exchange(uri); }
+
+    static void end(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode)
+    {
+        delete static_cast<Exchange*>(*context);
+        *context = nullptr;
+    }
+
+    static MHD_Result answer(void* self, MHD_Connection* connection, const char*,
+                             const char* method, const char*, const char*, size_t*, void** context)
+    {
+        auto& server = *static_cast<HttpServer*>(self);
+        auto& exchange = *static_cast<Exchange*>(*context);
+        if (exchange.stage == Exchange::Stage::Ready)
+            return queue(connection, exchange.response);
+        if (exchange.stage == Exchange::Stage::Working)
+            return MHD_YES;
+        // The library takes an answer queued at the first call, before any body, as the
+        // end of the connection: requests with a body are answered there, so the body is
+        // never read as the next request; the others at the next call, keeping it open.
+        if (exchange.stage == Exchange::Stage::New && !hasBody(connection)) {
+            exchange.stage = Exchange::Stage::Headers;
+            return MHD_YES;
+        }
+        const HttpRequest request = requestOf(connection, method, exchange.target);
+        server.m_handler(request, exchange.response);
+        qCDebug(lcServer) << request.peerAddress.c_str() << method << exchange.target.c_str()
+                          << exchange.response.status;
+        if (!exchange.response.deferred)
+            return queue(connection, exchange.response);
+
+        std::function<void(HttpResponse&)> work = std::move(exchange.response.deferred);
+        exchange.response.deferred = nullptr;
+        std::lock_guard lock(server.m_mutex);
+        if (server.m_stopRequested) {
+            work(exchange.response);
+            return queue(connection, exchange.response);
+        }
+        exchange.stage = Exchange::Stage::Working;
+        MHD_suspend_connection(connection);
+        server.m_workers->start([work = std::move(work), &exchange, connection] {
+            work(exchange.response);
+            exchange.stage = Exchange::Stage::Ready;
+            MHD_resume_connection(connection);
+        });
+        return MHD_YES;
+    }
+};
+
+HttpServer::HttpServer(Handler handler, const Limits& limits)
+    : m_handler(std::move(handler)), m_limits(limits), m_workers(std::make_unique<QThreadPool>())
+{
+    m_workers->setMaxThreadCount(limits.workers);
+}
+
+HttpServer::~HttpServer()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
+int HttpServer::bind(const QString& address, int port)
+{
+    addrinfo hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(port);
+    if (::getaddrinfo(address.toUtf8().constData(), service.c_str(), &hints, &found) != 0)
+        return -1;
+    for (const addrinfo* candidate = found; candidate && m_socket < 0;
+         candidate = candidate->ai_next) {
+        const int socket = ::socket(candidate->ai_family, candidate->ai_socktype | SOCK_CLOEXEC,
+                                    candidate->ai_protocol);
+        if (socket < 0)
+            continue;
+        // A port in TIME_WAIT may be reused; SO_REUSEPORT is not set, so a second server on
+        // a busy port fails instead of taking half its requests.
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        if (::bind(socket, candidate->ai_addr, candidate->ai_addrlen) == 0 &&
+            ::listen(socket, SOMAXCONN) == 0)
+            m_socket = socket;
+        else
+            ::close(socket);
+    }
+    ::freeaddrinfo(found);
+    if (m_socket < 0)
+        return -1;
+    sockaddr_storage bound = {};
+    socklen_t length = sizeof(bound);
+    ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&bound), &length);
+    return portOf(bound);
+}
+
+bool HttpServer::listen()
+{
+    if (m_socket < 0)
+        return false;
+    const unsigned flags =
+        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
+    MHD_Daemon* daemon = MHD_start_daemon(
+        flags, 0, nullptr, nullptr, &Callbacks::answer, this, MHD_OPTION_LISTEN_SOCKET,
+        MHD_socket(m_socket), MHD_OPTION_THREAD_POOL_SIZE, m_limits.threads,
+        MHD_OPTION_CONNECTION_LIMIT, m_limits.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+        m_limits.perAddress, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.connectionMemory, MHD_OPTION_URI_LOG_CALLBACK,
+        &Callbacks::begin, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::end, nullptr,
+        MHD_OPTION_EXTERNAL_LOGGER, &logLibrary, nullptr, MHD_OPTION_END);
+    if (!daemon)
+        return false;
+    m_socket = -1; // the library closes it when it stops
+    m_running = true;
+    {
+        std::unique_lock lock(m_mutex);
+        m_stopped.wait(lock, [this] { return m_stopRequested; });
+    }
+    // Deferred work finishes first; none starts after the request to stop.
+    m_workers->waitForDone();
+    MHD_stop_daemon(daemon);
+    m_running = false;
+    return true;
+}
+
+void HttpServer::stop()
+{
+    std::lock_guard lock(m_mutex);
+    m_stopRequested = true;
+    m_stopped.notify_all();
+}
+
+} // namespace server
