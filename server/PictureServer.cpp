@@ -46,11 +46,46 @@ bool isStillInPlace(const Picture& picture)
     return info.isFile() && info.canonicalFilePath() == picture.absolutePath;
 }
 
+// A plain file's bytes, or the range of them the request asks for; false when it cannot
+// be opened. Sent from the file by the kernel: clients fetching large photos hold no copies.
+bool serveFile(const QString& path, const std::string& mimeType, const HttpRequest& request,
+               HttpResponse& response)
+{
+    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat status = {};
+    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (file >= 0)
+            ::close(file);
+        return false;
+    }
+    const qint64 size = status.st_size;
+    const ByteRange range = ByteRange::parse(request.header("Range"), size);
+    response.setHeader("Accept-Ranges", "bytes");
+    if (range.kind == ByteRange::Kind::Unsatisfiable) {
+        ::close(file);
+        setError(response, 416, u"Range Not Satisfiable"_s);
+        response.setHeader("Content-Range", "bytes */" + std::to_string(size));
+        return true;
+    }
+    response.contentType = mimeType;
+    response.file = file;
+    response.fileOffset = range.first;
+    response.fileLength = range.kind == ByteRange::Kind::Part ? range.length : size;
+    if (range.kind == ByteRange::Kind::Part) {
+        response.status = 206;
+        response.setHeader("Content-Range", "bytes " + std::to_string(range.first) + '-' +
+                                                std::to_string(range.first + range.length - 1) +
+                                                '/' + std::to_string(size));
+    }
+    return true;
+}
+
 } // namespace
 
 PictureServer::PictureServer(const Options& options)
     : m_pickKey(options.pickKey), m_trustedProxy(options.trustedProxy),
       m_library(options.libraryPath, options.rescanInterval), m_random(options.seed),
+      m_scaled(options.scaledFolder, options.scaledCapacity),
       m_http(
           [this](const HttpRequest& request, HttpResponse& response) { handle(request, response); },
           options.limits)
@@ -93,7 +128,7 @@ void PictureServer::handle(const HttpRequest& request, HttpResponse& response)
     if (route.kind == Kind::PicturePage)
         return setHtml(response, HtmlPages::picture(*picture));
     if (route.kind == Kind::PictureFile)
-        return servePictureFile(*picture, request, response);
+        return servePictureFile(*picture, route.shownSize, request, response);
     // Decoding takes a worker thread; the copy of the picture outlives this snapshot.
     response.deferred = [this, picture = *picture](HttpResponse& later) {
         serveThumbnail(picture, later);
@@ -164,39 +199,24 @@ void PictureServer::serveWeather(HttpResponse& response)
     setHtml(response, HtmlPages::weather());
 }
 
-void PictureServer::servePictureFile(const Picture& picture, const HttpRequest& request,
-                                     HttpResponse& response)
+void PictureServer::servePictureFile(const Picture& picture, QSize shownSize,
+                                     const HttpRequest& request, HttpResponse& response)
 {
-    const int file = isStillInPlace(picture)
-                         ? ::open(QFile::encodeName(picture.absolutePath).constData(),
-                                  O_RDONLY | O_CLOEXEC | O_NONBLOCK)
-                         : -1;
-    struct stat status = {};
-    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
-        if (file >= 0)
-            ::close(file);
+    if (!isStillInPlace(picture))
         return setError(response, 404, u"No Such Picture"_s);
-    }
-    // Sent from the file by the kernel: many clients fetching large photos hold no copies.
-    const qint64 size = status.st_size;
-    const ByteRange range = ByteRange::parse(request.header("Range"), size);
-    response.setHeader("Accept-Ranges", "bytes");
-    if (range.kind == ByteRange::Kind::Unsatisfiable) {
-        ::close(file);
-        setError(response, 416, u"Range Not Satisfiable"_s);
-        response.setHeader("Content-Range", "bytes */" + std::to_string(size));
-        return;
-    }
-    response.contentType = picture.mimeType().toStdString();
-    response.file = file;
-    response.fileOffset = range.first;
-    response.fileLength = range.kind == ByteRange::Kind::Part ? range.length : size;
-    if (range.kind == ByteRange::Kind::Part) {
-        response.status = 206;
-        response.setHeader("Content-Range", "bytes " + std::to_string(range.first) + '-' +
-                                                std::to_string(range.first + range.length - 1) +
-                                                '/' + std::to_string(size));
-    }
+    const QSize step = ScaledPictures::step(shownSize);
+    const auto serveWhole = [picture](const HttpRequest& asked, HttpResponse& answer) {
+        if (!serveFile(picture.absolutePath, picture.mimeType().toStdString(), asked, answer))
+            setError(answer, 404, u"No Such Picture"_s);
+    };
+    if (step.isEmpty())
+        return serveWhole(request, response);
+    // Scaling takes a worker thread; the request and picture are copied for it.
+    response.deferred = [this, picture, step, request, serveWhole](HttpResponse& later) {
+        const QString scaled = m_scaled.file(picture, step);
+        if (scaled.isEmpty() || !serveFile(scaled, "image/jpeg", request, later))
+            serveWhole(request, later);
+    };
 }
 
 void PictureServer::serveThumbnail(const Picture& picture, HttpResponse& response)

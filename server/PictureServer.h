@@ -5,6 +5,7 @@
 #include "LibraryStore.h"
 #include "RandomPicker.h"
 #include "RequestRoute.h"
+#include "ScaledPictures.h"
 #include "ThumbnailCache.h"
 
 #include <chrono>
@@ -22,6 +23,9 @@ public:
         quint32 seed = 0;
         std::chrono::milliseconds rescanInterval = std::chrono::seconds(2);
         QByteArray pickKey; // signs the pick cookies; at least 16 bytes
+        // Pictures scaled to the sizes they are shown at are kept here; empty: none are.
+        QString scaledFolder = {};
+        qint64 scaledCapacity = 256 * 1024 * 1024;
         // Requests from this address speak for the client X-Forwarded-For names last.
         std::string trustedProxy = {};
         HttpServer::Limits limits = {};
@@ -43,7 +47,7 @@ private:
     void serveCurrentRecord(const HttpRequest& request, HttpResponse& response);
     void serveGallery(const RequestRoute& route, HttpResponse& response);
     void serveWeather(HttpResponse& response);
-    void servePictureFile(const Picture& picture, const HttpRequest& request,
+    void servePictureFile(const Picture& picture, QSize shownSize, const HttpRequest& request,
                           HttpResponse& response);
     void serveThumbnail(const Picture& picture, HttpResponse& response);
     std::string clientOf(const HttpRequest& request) const;
@@ -54,6 +58,7 @@ private:
     CurrentPictures m_currentPictures;
     RandomPicker m_random;
     ThumbnailCache m_thumbnails;
+    ScaledPictures m_scaled;
     HttpServer m_http;
 };
 

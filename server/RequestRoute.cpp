@@ -173,7 +173,10 @@ RequestRoute RequestRoute::fromTarget(std::string_view target)
         return routeTo(Kind::RandomPick, query->value(u"category").trimmed());
     if (*path == paths::gallery)
         return galleryRoute(*query);
-    return pictureRoute(*path);
+    RequestRoute route = pictureRoute(*path);
+    if (route.kind == Kind::PictureFile)
+        route.shownSize = QSize(query->value(u"w").toInt(), query->value(u"h").toInt());
+    return route;
 }
 
 } // namespace server

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSize>
 #include <QString>
 
 #include <string_view>
@@ -29,6 +30,7 @@ struct RequestRoute
     QString category;   // RandomPick: decoded and trimmed; empty means all pictures
     QList<quint64> ids; // Gallery: the listed ids that parse; the picture routes: one id
     QString suffix;     // PictureFile: the extension asked for
+    QSize shownSize;    // PictureFile: "?w=W&h=H", the size it is shown at; else empty
 
     // Gallery pages list at most this many pictures: with ids of up to 16 digits the
     // address stays within 85 KB, inside the server's 128 KiB per connection.

@@ -1,12 +1,9 @@
 #include "ThumbnailCache.h"
 
 #include "Picture.h"
-#include "ServerLog.h"
+#include "PictureScaling.h"
 
-#include <QBuffer>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
 
 namespace server {
 
@@ -15,28 +12,13 @@ namespace {
 // Scales to cover width × height and crops the middle, as the page grid shows it.
 QByteArray render(const QString& path)
 {
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (size.isEmpty())
-        return {};
     const QSize target(ThumbnailCache::width, ThumbnailCache::height);
-    const QSize scaled = size.scaled(target, Qt::KeepAspectRatioByExpanding);
-    if (scaled.width() < size.width())
-        reader.setScaledSize(scaled);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        qCWarning(lcServer) << "cannot read" << path << reader.errorString();
+    const QImage image = PictureScaling::covering(path, target);
+    if (image.isNull())
         return {};
-    }
-    image = image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    image = image.copy(
+    return PictureScaling::jpeg(image.copy(
         QRect(QPoint((image.width() - target.width()) / 2, (image.height() - target.height()) / 2),
-              target));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return jpeg;
+              target)));
 }
 
 } // namespace

@@ -64,6 +64,9 @@ int main(int argc, char* argv[])
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/artcal-server"_s;
     const QString defaultLibrary = dataFolder + u"/library"_s;
     const QString defaultKeyFile = dataFolder + u"/key"_s;
+    const QString defaultCache =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+        u"/artcal-server"_s;
     const QCommandLineOption bindOption(u"bind"_s,
                                         u"Address to listen on (default %1)."_s.arg(defaultBind),
                                         u"address"_s, defaultBind);
@@ -93,8 +96,14 @@ int main(int argc, char* argv[])
         u"Address of a reverse proxy: its requests are taken to come from the last address "
         u"in X-Forwarded-For, and the cap on connections per address is left to it."_s,
         u"address"_s);
-    parser.addOptions(
-        {bindOption, portOption, libraryOption, demoOption, seedOption, keyOption, proxyOption});
+    const QCommandLineOption cacheOption(
+        u"cache-dir"_s,
+        u"Folder for pictures scaled to the size a widget shows them, at most %1 MiB "
+        u"(default %2)."_s.arg(server::PictureServer::Options().scaledCapacity >> 20)
+            .arg(defaultCache),
+        u"dir"_s, defaultCache);
+    parser.addOptions({bindOption, portOption, libraryOption, demoOption, seedOption, keyOption,
+                       proxyOption, cacheOption});
     parser.process(app);
 
     bool portOk = false;
@@ -142,6 +151,7 @@ int main(int argc, char* argv[])
     options.libraryPath = library;
     options.seed = seed;
     options.pickKey = key.key;
+    options.scaledFolder = parser.value(cacheOption);
     if (parser.isSet(proxyOption)) {
         options.trustedProxy = proxy.toString().toStdString();
         options.limits.perAddress = 0;

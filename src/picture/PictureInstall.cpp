@@ -13,11 +13,29 @@
 #include <QDir>
 #include <QFile>
 #include <QFutureWatcher>
+#include <QUrlQuery>
 
 #include <memory>
 
 namespace {
+
 const QString partSuffix = QStringLiteral(".download");
+
+// The picture at the size it is shown at: a server that knows the query sends it scaled,
+// a few kilobytes instead of megabytes; one that does not sends the whole file, which
+// shows as well. Only this fetch carries it: the record keeps the picture's own address.
+QString shownSizeUrl(const QString& pictureUrl, QSize shown)
+{
+    QUrl url(pictureUrl);
+    if (shown.isEmpty())
+        return pictureUrl;
+    QUrlQuery query(url);
+    query.addQueryItem(QStringLiteral("w"), QString::number(shown.width()));
+    query.addQueryItem(QStringLiteral("h"), QString::number(shown.height()));
+    url.setQuery(query);
+    return url.toString();
+}
+
 } // namespace
 
 PictureInstall::PictureInstall(const QString& stateDir, platform::Http& http, PictureView& view)
@@ -74,7 +92,7 @@ void PictureInstall::installRecord(const QString& recordUrl, const PictureRecord
     if (!part)
         return;
     const QObject* install = m_install;
-    DownloadFile(record.pictureUrl, *part,
+    DownloadFile(shownSizeUrl(record.pictureUrl, m_view.pictureSize()), *part,
                  [this, install, record, part = *part](const QString& problem) {
                      if (isCurrent(install) && problem.isEmpty())
                          return decode(record, part);

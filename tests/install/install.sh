@@ -37,8 +37,10 @@ unit=share/systemd/user/artcal-server.service
 grep -qx "ExecStart=$work/prefix/bin/artcal-server --demo" $unit || fail "the unit starts $(grep ExecStart $unit)"
 mkdir -m 700 "$work/run"
 XDG_RUNTIME_DIR=$work/run systemd-analyze --user verify $unit || fail "systemd-analyze rejects the unit"
-HOME=$work/home XDG_DATA_HOME='' bin/artcal-server --help >"$work/help"
-for default in 127.0.0.1 8642 "$work/home/.local/share/artcal-server/library"; do
+# The help wraps long lines, within words too; read it without any spaces.
+HOME=$work/home XDG_DATA_HOME='' XDG_CACHE_HOME='' bin/artcal-server --help | tr -d ' \n' >"$work/help"
+for default in 127.0.0.1 8642 "$work/home/.local/share/artcal-server/library" \
+  "$work/home/.local/share/artcal-server/key" "$work/home/.cache/artcal-server"; do
   grep -qF -- "$default" "$work/help" || fail "artcal-server --help does not show $default"
 done
 [ ! -e bin/Settings.dat ] || fail "state files beside the installed executable"

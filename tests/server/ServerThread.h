@@ -2,6 +2,8 @@
 
 #include "PictureServer.h"
 
+#include <QTemporaryDir>
+
 #include <thread>
 
 // A real artcal-server, in-process, on 127.0.0.1 and a port the system picks, served
@@ -11,7 +13,7 @@ class ServerThread
 {
 public:
     explicit ServerThread(const QString& libraryPath)
-        : m_server({libraryPath, 1, std::chrono::hours(1), QByteArray(32, 'k')}),
+        : m_server({libraryPath, 1, std::chrono::hours(1), QByteArray(32, 'k'), m_cache.path()}),
           m_port(m_server.bind("127.0.0.1", 0)), m_thread([this] { m_server.listen(); })
     {
         if (m_port <= 0)
@@ -28,6 +30,7 @@ public:
     int port() const { return m_port; }
 
 private:
+    QTemporaryDir m_cache; // the scaled pictures
     server::PictureServer m_server;
     const int m_port;
     std::thread m_thread;

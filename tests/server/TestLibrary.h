@@ -9,10 +9,10 @@ class TestLibrary
 {
 public:
     QString path() const { return m_dir.path(); }
-    // Writes `<category>/<name>`, a 32×24 image whose format follows the suffix.
-    QString addPicture(const QString& category, const QString& name)
+    // Writes `<category>/<name>`, an image whose format follows the suffix.
+    QString addPicture(const QString& category, const QString& name, QSize size = {32, 24})
     {
-        QImage image(32, 24, QImage::Format_RGB32);
+        QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         const QString path = m_dir.filePath(category + '/' + name);
         if (!QDir(m_dir.path()).mkpath(category) ||

@@ -50,6 +50,8 @@ private slots:
     void picksAreUniform_data();
     void picksAreUniform();
     void picksPerClient();
+    void shownSize_data();
+    void shownSize();
 
 private:
     std::unique_ptr<TestLibrary> m_library;
@@ -244,6 +246,39 @@ void TestServerHttp::picksPerClient()
     QCOMPARE(categoryOf(bodyOf(
                  rawRequest(m_server->port(), record, "GET", "Cookie: artcal_pick=1.forged\r\n"))),
              "Light & Shadow");
+}
+
+void TestServerHttp::shownSize_data()
+{
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QSize>("served");
+    const QSize whole(1600, 1200);
+    QTest::newRow("shown size") << QByteArray("?w=188&h=144") << "big" << QSize(341, 256);
+    QTest::newRow("twice the pixels") << QByteArray("?w=376&h=288") << "big" << QSize(682, 512);
+    QTest::newRow("past the steps") << QByteArray("?w=3000&h=2000") << "big" << whole;
+    QTest::newRow("no size") << QByteArray() << "big" << whole;
+    QTest::newRow("not a size") << QByteArray("?w=1e2&h=-1") << "big" << whole;
+    QTest::newRow("picture no larger") << QByteArray("?w=188&h=144") << "small" << QSize(32, 24);
+}
+
+// A picture asked for at the size it is shown at comes scaled to cover that size, kept
+// for the next request; without a usable size it comes whole.
+void TestServerHttp::shownSize()
+{
+    QFETCH(QByteArray, query);
+    QFETCH(QString, picture);
+    m_library->addPicture("Abstract", "p0.jpg", {1600, 1200}); // over a small one, same id
+    const QByteArray target = "/pictures/" +
+                              idOf(picture == "big" ? "Abstract/p0.jpg" : "Abstract/p1.jpg") +
+                              ".jpg" + query;
+    const QByteArray first = rawRequest(m_server->port(), target);
+    QVERIFY2(first.startsWith("HTTP/1.1 200 OK") && first.contains("Content-Type: image/jpeg"),
+             first.left(200).constData());
+    QTEST(QImage::fromData(bodyOf(first)).size(), "served");
+    const QByteArray again =
+        rawRequest(m_server->port(), target + (query.isEmpty() ? "?" : "&") + "x");
+    QCOMPARE(bodyOf(again), bodyOf(first));
 }
 
 QTEST_GUILESS_MAIN(TestServerHttp)

@@ -3,10 +3,12 @@
 #include "Library.h"
 #include "LibraryStore.h"
 #include "PickKey.h"
+#include "ScaledPictures.h"
 #include "TestLibrary.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,6 +36,7 @@ private slots:
     void store_data();
     void store();
     void pickKeyMadeOnce();
+    void scaledPicturesBounded();
 };
 
 void TestServerLibrary::scan_data()
@@ -127,6 +130,32 @@ void TestServerLibrary::pickKeyMadeOnce()
         QCOMPARE(key.problem, QString());
     }
     QCOMPARE(QDir(dir.filePath("data/artcal-server")).entryList(QDir::Files), QStringList{"key"});
+}
+
+// However many sizes are asked for, the folder of scaled pictures stays within its bytes,
+// and the one just made or served is kept.
+void TestServerLibrary::scaledPicturesBounded()
+{
+    QTemporaryDir library;
+    QTemporaryDir cache;
+    QImage noise(1600, 1200, QImage::Format_RGB32); // compresses as little as photos do
+    for (int y = 0; y < noise.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(noise.scanLine(y));
+        QRandomGenerator(y).fillRange(line, noise.width());
+    }
+    const QString path = library.filePath("big.jpg");
+    QVERIFY(noise.save(path));
+    const server::Picture picture{7, "A", "A/big.jpg", path, "jpg"};
+    constexpr qint64 capacity = 1600 * 1024;
+    server::ScaledPictures scaled(cache.path(), capacity);
+    for (const QSize step : {QSize(512, 512), {1024, 1024}, {1024, 512}, {512, 1024}, {256, 64}}) {
+        const QString file = scaled.file(picture, step);
+        QVERIFY(QFileInfo(file).isFile());
+        qint64 bytes = 0;
+        for (const QFileInfo& kept : QDir(cache.path()).entryInfoList(QDir::Files))
+            bytes += kept.size();
+        QVERIFY2(bytes <= capacity, qPrintable(QString::number(bytes)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestServerLibrary)
