@@ -1,8 +1,9 @@
 // The server's reading of a request target: whatever arrives, a route that names no
 // path outside the library, ids that fit, and every category and gallery the widget
-// can ask for reaches the server as the widget meant it.
+// can ask for reaches the server as the widget meant it. And its reading of a Range.
 #include "FuzzSupport.h"
 
+#include "ByteRange.h"
 #include "PictureId.h"
 #include "RequestRoute.h"
 #include "picture/PictureAnswer.h"
@@ -119,6 +120,15 @@ void checkGalleryQuery(const uint8_t* data, size_t size)
     FUZZ_CHECK(route.kind == Kind::Gallery && route.ids == ids);
 }
 
+// A Range header against a file of any size: a part that lies within the file, never
+// past its end or empty.
+void checkRange(std::string_view header, qint64 size)
+{
+    const server::ByteRange range = server::ByteRange::parse(header, size);
+    if (range.kind == server::ByteRange::Kind::Part)
+        FUZZ_CHECK(range.first >= 0 && range.length > 0 && range.first + range.length <= size);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -129,5 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkEscaping(target, route, size > 0 ? data[size - 1] * 7u + size : 0);
     checkCategoryQuery(QString::fromUtf8(FuzzSupport::bytes(data, size)));
     checkGalleryQuery(data, size);
+    checkRange(target, size > 0 ? qint64(data[0]) << (data[size - 1] % 40) : 0);
+    checkRange("bytes=" + std::string(target), qint64(size) * 1000);
     return 0;
 }
