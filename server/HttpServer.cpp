@@ -24,16 +24,6 @@ bool sameName(std::string_view a, std::string_view b)
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-std::string_view firstValue(const std::vector<std::pair<std::string, std::string>>& pairs,
-                            std::string_view name)
-{
-    for (const auto& [key, value] : pairs) {
-        if (sameName(key, name))
-            return value;
-    }
-    return {};
-}
-
 std::string numericHost(const sockaddr* address)
 {
     if (!address)
@@ -140,7 +130,21 @@ void logLibrary(void*, const char* format, va_list arguments)
 
 std::string_view HttpRequest::header(std::string_view name) const
 {
-    return firstValue(headers, name);
+    for (const auto& [key, value] : headers) {
+        if (sameName(key, name))
+            return value;
+    }
+    return {};
+}
+
+std::vector<std::string_view> HttpRequest::headerValues(std::string_view name) const
+{
+    std::vector<std::string_view> values;
+    for (const auto& [key, value] : headers) {
+        if (sameName(key, name))
+            values.push_back(value);
+    }
+    return values;
 }
 
 std::string_view HttpRequest::cookie(std::string_view name) const

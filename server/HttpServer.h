@@ -30,6 +30,8 @@ struct HttpRequest
 
     // The first value of a header (names compare without case); empty when absent.
     std::string_view header(std::string_view name) const;
+    // Every value of a header, in the order sent.
+    std::vector<std::string_view> headerValues(std::string_view name) const;
     std::string_view cookie(std::string_view name) const;
 };
 

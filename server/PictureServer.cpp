@@ -137,12 +137,8 @@ void PictureServer::handle(const HttpRequest& request, HttpResponse& response)
 
 std::string PictureServer::clientOf(const HttpRequest& request) const
 {
-    std::vector<std::string_view> forwardedFor;
-    for (const auto& [name, value] : request.headers) {
-        if (QByteArray::fromStdString(name).compare("X-Forwarded-For", Qt::CaseInsensitive) == 0)
-            forwardedFor.push_back(value);
-    }
-    return clientAddress(request.peerAddress, forwardedFor, m_trustedProxy);
+    return clientAddress(request.peerAddress, request.headerValues("X-Forwarded-For"),
+                         m_trustedProxy);
 }
 
 void PictureServer::serveRandomPick(const RequestRoute& route, const HttpRequest& request,
