@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -68,8 +70,9 @@ public:
         unsigned perAddress = 64;    // 0: no cap, for a server behind a proxy
         unsigned idleSeconds = 10;
         size_t connectionMemory = 128 * 1024; // request line and headers must fit
-        unsigned threads = 2;
-        int workers = 2; // for deferred work
+        // One connection thread and one worker, for deferred work, per core: 2 to 8.
+        unsigned threads = unsigned(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
+        int workers = int(threads);
     };
 
     HttpServer(Handler handler, const Limits& limits);
