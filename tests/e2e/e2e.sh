@@ -19,6 +19,8 @@ trap cleanup EXIT
 
 log() { echo "e2e: $*"; }
 export XDG_CONFIG_HOME=$work/config # where "Start at login" writes
+# The server's key and scaled pictures
+export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
 fail() { log "FAIL: $*"; return 1; }
 
 # Waits up to $1 seconds for the command in the remaining arguments to succeed.

@@ -68,9 +68,10 @@ void TestServerExecutable::run()
 
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    // The key goes to the data folder when no --key-file is given, never to the user's.
+    // The key and the scaled pictures go to folders of the test, never to the user's.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", dir.filePath("data"));
+    environment.insert("XDG_CACHE_HOME", dir.filePath("cache"));
     process.setProcessEnvironment(environment);
     // The last value of an option counts: the row's own come after the defaults.
     process.start(ARTCAL_SERVER,
