@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <utility>
+
 Form1::Form1(const Options& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options),
       m_skin(std::make_unique<SkinImages>(options.stateDir))
@@ -31,6 +33,9 @@ Form1::Form1(const Options& options, QWidget* parent)
     createFeatures();
     Form_Load();
     restorePlace();
+    // The art is painted before the window maps, so its first frame is the finished one.
+    for (const SkinImages::Part part : {SkinImages::Part::Skin, SkinImages::Part::Calendar})
+        m_skin->image(part, devicePixelRatioF());
 }
 
 Form1::~Form1() = default;
@@ -99,6 +104,9 @@ void Form1::createControls()
     Label1 = new HotSpot(Settings, settingsClose);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->describe(QStringLiteral("Save and close the settings (Esc)"));
+    // The lists take the panel's font as they are made: a font given to a list later
+    // builds its popup at once, while the panel may never be opened.
+    Settings->setFont(SkinLayout::font(SkinLayout::sans, 11));
     Combo1 = new QComboBox(Settings);
     Combo1->setGeometry(intervalBox);
     Combo1->addItems({QStringLiteral("5 Minute"), QStringLiteral("15 Minutes"),
@@ -109,20 +117,19 @@ void Form1::createControls()
     Combo2->addItems({QStringLiteral("All"), QStringLiteral("My Gallery")});
     Combo1->setAccessibleName(QStringLiteral("Update interval"));
     Combo2->setAccessibleName(QStringLiteral("Picture source"));
-    for (QComboBox* combo : {Combo1, Combo2}) {
-        combo->setFont(SkinLayout::font(SkinLayout::sans, 11));
+    for (QComboBox* combo : {Combo1, Combo2})
         combo->setFocusPolicy(Qt::TabFocus); // a click draws no focus frame on the panel
-    }
     Settings->hide();
 
     Picture2 = new PictureBox(this, badge, face);
+    Picture2->setFont(SkinLayout::font(SkinLayout::sans, 13, QFont::Bold)); // the caption's
     Label10 = new SkinLabel(Picture2, badgeCaption, QStringLiteral("My Gallery"));
     Label10->setAlignment(Qt::AlignCenter);
-    Label10->setFont(SkinLayout::font(SkinLayout::sans, 13, QFont::Bold));
     Label10->hide();
     Picture2->hide();
 
-    Timer1 = new TagTimer(this, 9999, true);
+    Timer1 = new TagTimer(this, TagTimer::longestSleepMs, true);
+    Timer1->setTimerType(Qt::VeryCoarseTimer);
     CursorEvents = new TagTimer(this, 40, false); // runs while the pointer is over the window
 }
 
@@ -171,6 +178,7 @@ void Form1::Form_Load()
 void Form1::Timer1_Timer()
 {
     m_calendar->Timer1_Timer();
+    Timer1->sleepFor(Calendar::msToNextDay());
 }
 
 void Form1::Label6_Click()
@@ -239,6 +247,8 @@ void Form1::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_skin->image(SkinImages::Part::Skin, devicePixelRatioF()));
+    if (!std::exchange(m_painted, true))
+        emit firstFramePainted();
 }
 
 void Form1::keyPressEvent(QKeyEvent* event)

@@ -87,6 +87,10 @@ public:
     bool keepsAbove() const;
     void keepAbove(bool above);
 
+signals:
+    // The window's first frame is on the screen: work that can wait goes after it.
+    void firstFramePainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -123,4 +127,5 @@ private:
     std::unique_ptr<MyGallery> m_myGallery;
     std::unique_ptr<HoverTracker> m_hoverTracker;
     QTimer m_placeSaver;
+    bool m_painted = false;
 };

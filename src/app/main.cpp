@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <cstdio>
@@ -117,12 +118,20 @@ int main(int argc, char* argv[])
         given << QStringLiteral("--data-dir") << QDir(parser.value(dataDir)).absolutePath();
     if (parser.isSet(server))
         given << QStringLiteral("--server") << *base;
+    // The paint engine spreads big fills over Qt's global thread pool, whose threads
+    // otherwise stay 30 s and wake once more to end; the fills of one paint come closer.
+    QThreadPool::globalInstance()->setExpiryTimeout(1000);
     Form1 form({stateDir, *base, given});
+    // Asking the system about the network loads plugins and talks to the system bus:
+    // it waits until the first frame is up.
+    std::unique_ptr<platform::NetworkWatch> network;
+    QObject::connect(&form, &Form1::firstFramePainted, &form, [&network, &form] {
+        network = std::make_unique<platform::NetworkWatch>();
+        QObject::connect(network.get(), &platform::NetworkWatch::improved, &form.cycle(),
+                         &PictureCycle::networkImproved);
+        QObject::connect(network.get(), &platform::NetworkWatch::meteredChanged, &form.cycle(),
+                         &PictureCycle::setMetered);
+    });
     form.show();
-    platform::NetworkWatch network;
-    QObject::connect(&network, &platform::NetworkWatch::improved, &form.cycle(),
-                     &PictureCycle::networkImproved);
-    QObject::connect(&network, &platform::NetworkWatch::meteredChanged, &form.cycle(),
-                     &PictureCycle::setMetered);
     return QCoreApplication::exec();
 }

@@ -39,6 +39,13 @@ void Calendar::Timer1_Timer()
     rebuild(year, month, today);
 }
 
+qint64 Calendar::msToNextDay()
+{
+    // A little past midnight: a coarse timer may wake a second early.
+    const QDateTime now = platform::clock().now();
+    return now.msecsTo(QDateTime(now.date().addDays(1), QTime(0, 0))) + 2000;
+}
+
 void Calendar::rebuild(int year, int month, const QDate& today)
 {
     qDeleteAll(Days.begin() + 1, Days.end());

@@ -34,6 +34,9 @@ public:
     // Rebuilds the grid for the shown month and marks today. Called at start-up, by
     // the arrows, and by the calendar timer, which moves the grid on at midnight.
     void Timer1_Timer();
+    // How long the calendar timer may sleep: the grid changes by itself only when the
+    // day turns.
+    static qint64 msToNextDay();
 
     // Days that have pictures: `count` says how many a day has. Such a day says so in
     // its tooltip, and a click on it asks for its picture (dayClicked).

@@ -1,5 +1,7 @@
 #include "picture/Countdown.h"
 
+#include "platform/TagTimer.h"
+
 #include <algorithm>
 
 namespace Countdown {
@@ -24,16 +26,25 @@ qint64 ticksOf(const QString& countdown)
 
 constexpr qint64 firstRetryTicks = ticksPerMinute / 2;
 constexpr int longestDoubling = 12; // far past any interval offered
+// Wall-clock time this far beyond the timer's own follows a suspend, or a clock set
+// forward; less is the two clocks drifting apart.
+constexpr qint64 shortestPauseMs = 30 * 1000;
 } // namespace
 
-QString afterTick(const QString& countdown)
+qint64 ticksPassed(qint64 elapsedMs, qint64 pausedMs)
 {
-    return QString::number(std::max<qint64>(ticksOf(countdown) - 1, 0));
+    const qint64 counted = std::max<qint64>((elapsedMs + tickMs / 2) / tickMs, 1);
+    return counted + (pausedMs > shortestPauseMs ? pausedMs / tickMs : 0);
 }
 
-QString afterPause(const QString& countdown, qint64 pausedMs)
+QString afterTicks(const QString& countdown, qint64 ticks)
 {
-    return QString::number(std::max<qint64>(ticksOf(countdown) - pausedMs / tickMs, 0));
+    return QString::number(std::max<qint64>(ticksOf(countdown) - ticks, 0));
+}
+
+qint64 sleepMs(const QString& countdown)
+{
+    return std::clamp<qint64>(ticksOf(countdown), 1, TagTimer::longestSleepMs / tickMs) * tickMs;
 }
 
 QString afterFailure(int failures, const QString& full)

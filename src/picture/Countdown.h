@@ -25,13 +25,19 @@ inline const QList<int> List1 = {5, 15, 30, 60};
 // of `itemCount` items ("Manual Update") stops it, any other counts its minutes down.
 Arm forInterval(int index, int itemCount);
 
-// The countdown after one tick: lowered by one while above zero. A countdown that
-// does not read as a number counts as due.
-QString afterTick(const QString& countdown);
+// The ticks that went by since the countdown was last counted: the timer's own time
+// `elapsedMs` to the nearest tick, at least one (every tick counts), and the wall-clock
+// time `pausedMs` that it did not count (a suspended machine, a clock set forward) in
+// whole ticks, once it is too long to be the clocks drifting apart.
+qint64 ticksPassed(qint64 elapsedMs, qint64 pausedMs);
 
-// The countdown after the timer stood still for `pausedMs` while time went on (a
-// suspended machine, a clock set forward): lowered by the ticks missed, not below zero.
-QString afterPause(const QString& countdown, qint64 pausedMs);
+// The countdown lowered by `ticks`, not below zero. A countdown that does not read as
+// a number counts as due.
+QString afterTicks(const QString& countdown, qint64 ticks);
+
+// How long the timer sleeps before it counts again: whole ticks until the countdown
+// runs out (one tick when it is due), never longer than a timer's longest sleep.
+qint64 sleepMs(const QString& countdown);
 
 // The countdown after the `failures`-th refresh in a row that failed: 30 s, then 1, 2,
 // 4 ... minutes, never longer than the interval's own countdown `full`.

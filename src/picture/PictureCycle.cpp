@@ -14,18 +14,13 @@
 
 #include <utility>
 
-namespace {
-// A tick that comes this much later by the wall clock than by the monotonic one
-// follows a suspend, or a clock set forward.
-constexpr qint64 pauseMs = 30 * 1000;
-} // namespace
-
 PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, platform::Http& http,
                            PictureView& view)
     : Timer2(this, Countdown::tickMs, false, QStringLiteral("0")), m_stateDir(stateDir),
       m_serverBase(serverBase), m_view(view), m_install(stateDir, http, view), m_wb1(http),
       m_random(quint32(platform::clock().now().toMSecsSinceEpoch())), m_history(stateDir)
 {
+    Timer2.setTimerType(Qt::VeryCoarseTimer); // a picture a second late is no matter
     connect(&Timer2, &QTimer::timeout, this, &PictureCycle::Timer2_Timer);
     connect(&m_install, &PictureInstall::ended, this, &PictureCycle::installEnded);
     connect(&m_wb1, &platform::PageRequest::navigateComplete, this,
@@ -71,8 +66,7 @@ void PictureCycle::start()
     RearmTimer2();
     // A new user should not wait an interval for the first picture, nor anyone for a
     // picture the interval should have replaced while the widget was not running.
-    if (DefaultPictureShown || pictureOutdated())
-        Timer2.setTag(QStringLiteral("0"));
+    setCountdown(DefaultPictureShown || pictureOutdated() ? QStringLiteral("0") : Timer2.tag());
     Timer2.setEnabled(true);
     showStatus();
 }
@@ -115,15 +109,16 @@ void PictureCycle::RearmTimer2()
     if (arm.arming == Countdown::Arming::Manual) {
         Timer2.setEnabled(false);
     } else if (arm.arming == Countdown::Arming::Timed) {
-        Timer2.setTag(arm.ticks);
+        setCountdown(arm.ticks);
         Timer2.setEnabled(true);
     }
 }
 
 void PictureCycle::Timer2_Timer()
 {
-    catchUpAfterPause();
-    Timer2.setTag(Countdown::afterTick(Timer2.tag()));
+    const qint64 elapsedMs = platform::clock().monotonicMs() - m_countedMs;
+    const qint64 pausedMs = m_counted.msecsTo(platform::clock().now()) - elapsedMs;
+    setCountdown(Countdown::afterTicks(Timer2.tag(), Countdown::ticksPassed(elapsedMs, pausedMs)));
     // On a metered connection the countdown stays at zero: the first tick after the
     // connection changes fetches.
     if (Timer2.tag() != u"0" || m_metered)
@@ -131,22 +126,20 @@ void PictureCycle::Timer2_Timer()
     refresh();
 }
 
-void PictureCycle::catchUpAfterPause()
+void PictureCycle::setCountdown(const QString& ticks)
 {
-    const QDateTime now = platform::clock().now();
-    const qint64 nowMs = platform::clock().monotonicMs();
-    if (m_lastTick.isValid()) {
-        const qint64 pausedMs = m_lastTick.msecsTo(now) - (nowMs - m_lastTickMs);
-        if (pausedMs > pauseMs)
-            Timer2.setTag(Countdown::afterPause(Timer2.tag(), pausedMs));
-    }
-    m_lastTick = now;
-    m_lastTickMs = nowMs;
+    Timer2.setTag(ticks);
+    m_counted = platform::clock().now();
+    m_countedMs = platform::clock().monotonicMs();
+    // The timer sleeps until the countdown runs out; held back by a metered
+    // connection, until the connection changes.
+    const bool held = m_metered && Timer2.tag() == u"0";
+    Timer2.sleepFor(held ? TagTimer::longestSleepMs : Countdown::sleepMs(ticks));
 }
 
 void PictureCycle::refreshNow()
 {
-    Timer2.setTag(QStringLiteral("0"));
+    setCountdown(QStringLiteral("0"));
     refresh();
 }
 
@@ -181,7 +174,7 @@ void PictureCycle::applyChoices()
 {
     CategoryQuery.clear();
     showBadge();
-    Timer2.setTag(QStringLiteral("0"));
+    setCountdown(QStringLiteral("0"));
     // A timed interval chosen after "Manual Update" had stopped the timer starts it; a
     // refresh on its way arms it when it ends.
     if (!m_refreshing && intervalArm().arming == Countdown::Arming::Timed)
@@ -198,6 +191,8 @@ void PictureCycle::networkImproved()
 void PictureCycle::setMetered(bool metered)
 {
     m_metered = metered;
+    if (Timer2.isActive() && Timer2.tag() == u"0")
+        setCountdown(Timer2.tag()); // a due refresh sleeps while held back, then goes
     showStatus();
 }
 
@@ -340,9 +335,9 @@ void PictureCycle::finish(Ending ending, const QString& problem)
     else if (ending != Ending::Superseded)
         m_failures = 0;
     if (Timer2.isActive() && ending == Ending::Failed)
-        Timer2.setTag(Countdown::afterFailure(m_failures, Timer2.tag()));
+        setCountdown(Countdown::afterFailure(m_failures, Timer2.tag()));
     else if (Timer2.isActive() && ending == Ending::Superseded)
-        Timer2.setTag(QStringLiteral("0")); // the next tick asks with the new choices
+        setCountdown(QStringLiteral("0")); // the next tick asks with the new choices
     m_view.showBusy(false);
     m_view.enableRefresh(true);
     showStatus();

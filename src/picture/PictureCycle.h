@@ -31,9 +31,9 @@ public:
     void showStoredPicture();
     void start();
 
-    // One tick of the refresh timer: the countdown goes down (by the ticks missed, too,
-    // after the machine slept) and at zero a refresh starts, unless the connection is
-    // metered.
+    // The refresh timer's tick: the countdown goes down by the ticks that went by (the
+    // timer sleeps until it is due, and a machine may have slept meanwhile, or its clock
+    // been set forward) and at zero a refresh starts, unless the connection is metered.
     void Timer2_Timer();
     // The refresh button: a new picture now, whatever the countdown.
     void refreshNow();
@@ -88,7 +88,8 @@ private:
     // How the interval chosen arms the countdown.
     Countdown::Arm intervalArm() const;
     bool pictureOutdated() const;
-    void catchUpAfterPause();
+    // Sets the countdown, counted from now, and sleeps until it runs out.
+    void setCountdown(const QString& ticks);
     void refresh();
     void refreshFromGallery();
     void WB1_NavigateFailed(const QUrl& requested, const QString& error);
@@ -119,6 +120,6 @@ private:
     int m_entryShown = -1;        // the history entry being put in place ...
     bool m_entryFromCopy = false; // ... from its copy
     bool m_metered = false;
-    QDateTime m_lastTick; // the wall clock and the monotonic one at the last tick
-    qint64 m_lastTickMs = 0;
+    QDateTime m_counted; // the wall clock and the monotonic one when the countdown was set
+    qint64 m_countedMs = 0;
 };

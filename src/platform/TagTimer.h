@@ -2,10 +2,17 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 // A timer that carries a free text tag, as the refresh countdown does.
 class TagTimer : public QTimer
 {
 public:
+    // The longest a timer that waits for a time of day sleeps at once. Timers count
+    // monotonic time, which stands still while the machine is suspended: after a wake,
+    // or a clock set forward, the owner looks at the wall clock again within this.
+    static constexpr qint64 longestSleepMs = 2 * 60 * 1000;
+
     TagTimer(QObject* parent, int intervalMs, bool enabled, const QString& tag = {})
         : QTimer(parent), m_tag(tag)
     {
@@ -24,6 +31,9 @@ public:
         else if (!isActive())
             start();
     }
+    // The next timeout comes `ms` from now (or after the longest sleep); a disabled
+    // timer keeps it for when it is enabled.
+    void sleepFor(qint64 ms) { setInterval(int(std::clamp<qint64>(ms, 0, longestSleepMs))); }
 
 private:
     QString m_tag;

@@ -483,6 +483,33 @@ private slots:
         QTRY_COMPARE(rig.requests("/calender/queryrandompic.php"), 6);
     }
 
+    // The timer sleeps until the countdown runs out, two minutes at most (a suspend stops
+    // it), and its tick counts the ticks slept, however late a coarse timer wakes; held
+    // back by a metered connection, a due refresh sleeps until the connection changes.
+    void sleepsUntilDue()
+    {
+        Rig rig(true, {0, 5, 0, "All"}); // 5 minutes: 60 ticks
+        rig.server.route("/calender/curpic.dat", {.body = "-1"});
+        QList<int> sleeps;
+        QStringList countdowns;
+        while (!rig.view.busy) {
+            const int late = 900 * (sleeps.size() % 2 ? 1 : -1);
+            sleeps << rig.cycle->Timer2.interval();
+            rig.clock.monotonic += sleeps.last() + late;
+            rig.clock.time = rig.clock.time.addMSecs(sleeps.last() + late);
+            rig.cycle->Timer2_Timer();
+            countdowns << rig.cycle->Timer2.tag();
+        }
+        QCOMPARE(sleeps, QList<int>({24 * 4999, 24 * 4999, 12 * 4999}));
+        QCOMPARE(countdowns, QStringList({"36", "12", "60"}));
+        QTRY_VERIFY(!rig.view.busy);
+        rig.cycle->setMetered(true);
+        rig.cycle->applyChoices();
+        QCOMPARE(rig.cycle->Timer2.interval(), 120000);
+        rig.cycle->setMetered(false);
+        QCOMPARE(rig.cycle->Timer2.interval(), 4999);
+    }
+
     // A JPEG cut anywhere is refused, whatever the transfer said; a whole one passes, in
     // either scan mode, with or without bytes after its end.
     void wholePicture()
