@@ -1,5 +1,6 @@
 // Starts a program under the current X display and measures it from outside:
-//   artcal-bench-mapwait [--timeout-ms N] [--settle-ms N] [--hold-ms N] -- PROGRAM [ARGS...]
+//   artcal-bench-mapwait [--timeout-ms N] [--settle-ms N] [--hold-ms N] [--shot PREFIX]
+//                        -- PROGRAM [ARGS...]
 // Prints one line of key=value pairs on stdout:
 //   map_ms     from just before fork until the X server reports the program's first
 //              top-level window mapped (MapNotify on the root window, matched by _NET_WM_PID)
@@ -7,6 +8,9 @@
 //              private anonymous part of it (RssAnon): what is not shared library code
 //   cpu_ticks, cpu_ns, switches, rss_end_kib   with --hold-ms: CPU time and context
 //              switches over that many ms after the settle, and VmRSS at its end
+// With --shot, ImageMagick's `import` grabs the window the moment it is reported mapped,
+// into PREFIX-map.png, and again after the settle, into PREFIX-settled.png: the first
+// frame a user sees, and the finished one.
 // The program's own output goes to stderr. It is always ended (SIGTERM, then SIGKILL).
 
 #include "ProcStats.h"
@@ -48,13 +52,14 @@ struct Options
     int timeoutMs = 20000;
     int settleMs = 1000;
     int holdMs = 0;
+    std::string shot;
     std::vector<char*> command;
 };
 
 [[noreturn]] void usage()
 {
-    std::fputs("usage: artcal-bench-mapwait [--timeout-ms N] [--settle-ms N] [--hold-ms N] -- "
-               "PROGRAM [ARGS...]\n",
+    std::fputs("usage: artcal-bench-mapwait [--timeout-ms N] [--settle-ms N] [--hold-ms N] "
+               "[--shot PREFIX] -- PROGRAM [ARGS...]\n",
                stderr);
     std::exit(2);
 }
@@ -67,7 +72,9 @@ Options parse(int argc, char* argv[])
         if (i + 1 >= argc)
             usage();
         const int value = std::atoi(argv[i + 1]);
-        if (!std::strcmp(argv[i], "--timeout-ms"))
+        if (!std::strcmp(argv[i], "--shot"))
+            options.shot = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--timeout-ms"))
             options.timeoutMs = value;
         else if (!std::strcmp(argv[i], "--settle-ms"))
             options.settleMs = value;
@@ -114,8 +121,22 @@ void endChild(pid_t child)
     waitpid(child, nullptr, 0);
 }
 
-// Waits for the child's first top-level window to be mapped; false on timeout or exit.
-bool waitForMap(xcb_connection_t* c, pid_t child, xcb_atom_t pidAtom, Clock::time_point deadline)
+// Starts `import` on `window` into `file`; its pid.
+pid_t grab(xcb_window_t window, const std::string& file)
+{
+    const std::string id = std::to_string(window);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execlp("import", "import", "-window", id.c_str(), file.c_str(), nullptr);
+        std::perror("artcal-bench-mapwait: import");
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits for the child's first top-level window to be mapped; 0 on timeout or exit.
+xcb_window_t waitForMap(xcb_connection_t* c, pid_t child, xcb_atom_t pidAtom,
+                        Clock::time_point deadline)
 {
     const int fd = xcb_get_file_descriptor(c);
     while (Clock::now() < deadline) {
@@ -125,14 +146,14 @@ bool waitForMap(xcb_connection_t* c, pid_t child, xcb_atom_t pidAtom, Clock::tim
                 continue;
             const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
             if (!map->override_redirect && windowPid(c, map->window, pidAtom) == long(child))
-                return true;
+                return map->window;
         }
         if (xcb_connection_has_error(c) || waitpid(child, nullptr, WNOHANG) == child)
-            return false;
+            return 0;
         pollfd p{fd, POLLIN, 0};
         poll(&p, 1, 20);
     }
-    return false;
+    return 0;
 }
 
 } // namespace
@@ -171,14 +192,20 @@ int main(int argc, char* argv[])
         return 1;
     }
     childPid = child;
-    if (!waitForMap(c, child, pidAtom, start + std::chrono::milliseconds(options.timeoutMs))) {
+    const xcb_window_t window =
+        waitForMap(c, child, pidAtom, start + std::chrono::milliseconds(options.timeoutMs));
+    if (window == 0) {
         std::fprintf(stderr, "artcal-bench-mapwait: %s mapped no window\n", options.command[0]);
         endChild(child);
         return 1;
     }
     const double mapMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    if (!options.shot.empty())
+        waitpid(grab(window, options.shot + "-map.png"), nullptr, 0);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(options.settleMs));
+    if (!options.shot.empty())
+        waitpid(grab(window, options.shot + "-settled.png"), nullptr, 0);
     std::string line = "map_ms=" + std::to_string(mapMs) +
                        " rss_kib=" + std::to_string(procstats::statusKib(child, "VmRSS")) +
                        " anon_kib=" + std::to_string(procstats::statusKib(child, "RssAnon"));
