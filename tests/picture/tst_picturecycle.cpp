@@ -220,6 +220,11 @@ private slots:
 
         rig.refresh();
 
+        // The picture is fetched at the size it is shown at; the record keeps its address.
+        for (const FaultServer::Request& request : rig.server.requests()) {
+            if (request.path() == "/pic.jpg")
+                QCOMPARE(request.target, "/pic.jpg?w=188&h=144");
+        }
         rig.verifyCycleGoesOn(installed || answer == "-1" ? "180" : "6");
         const QStringList fields = QString::fromUtf8(rig.answer(goodAnswer)).split('\n');
         QCOMPARE(rig.read("image.jpg"), installed ? pic.body : jpeg(Qt::red, {640, 480}));
