@@ -122,8 +122,8 @@ int main(int argc, char* argv[])
     // otherwise stay 30 s and wake once more to end; the fills of one paint come closer.
     QThreadPool::globalInstance()->setExpiryTimeout(1000);
     Form1 form({stateDir, *base, given});
-    // Asking the system about the network loads plugins and talks to the system bus:
-    // it waits until the first frame is up.
+    // Asking NetworkManager about the network talks to the system bus: it waits until
+    // the first frame is up.
     std::unique_ptr<platform::NetworkWatch> network;
     QObject::connect(&form, &Form1::firstFramePainted, &form, [&network, &form] {
         network = std::make_unique<platform::NetworkWatch>();

@@ -219,9 +219,11 @@ void PictureInstall::DownloadFile(const QString& sSourceUrl, const QString& sLoc
 
 void PictureInstall::removeStaleDownloads() const
 {
-    // Left behind only by a crash in the middle of a download.
+    // Left behind only by a crash in the middle of a download. Matched by hand: a name
+    // filter would load the regular-expression library into every start.
     QDir dir(m_stateDir);
-    for (const QString& name :
-         dir.entryList({QStringLiteral("image.jpg.*") + partSuffix}, QDir::Files))
-        dir.remove(name);
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        if (name.startsWith(QStringLiteral("image.jpg.")) && name.endsWith(partSuffix))
+            dir.remove(name);
+    }
 }
