@@ -33,12 +33,12 @@ ByteRange ByteRange::parse(std::string_view header, qint64 size)
     constexpr std::string_view unit = "bytes=";
     if (header.substr(0, unit.size()) != unit)
         return {};
-    const std::string_view spec = header.substr(unit.size());
-    const size_t dash = spec.find('-');
-    if (dash == std::string_view::npos || spec.find(',') != std::string_view::npos)
+    const std::string_view rangeSet = header.substr(unit.size());
+    const size_t dash = rangeSet.find('-');
+    if (dash == std::string_view::npos || rangeSet.find(',') != std::string_view::npos)
         return {};
-    const std::string_view firstText = spec.substr(0, dash);
-    const std::string_view lastText = spec.substr(dash + 1);
+    const std::string_view firstText = rangeSet.substr(0, dash);
+    const std::string_view lastText = rangeSet.substr(dash + 1);
     if (firstText.empty()) { // "-N": the last N bytes
         const auto suffix = number(lastText);
         if (!suffix)
