@@ -17,7 +17,7 @@
 
 Form1::Form1(const Options& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options),
-      m_skin(std::make_unique<SkinImages>(options.stateDir))
+      m_skin(std::make_unique<SkinImages>(options.stateDir, options.artFolders))
 {
     setWindowTitle(QStringLiteral("artcal")); // what the taskbar and window lists show
     // A desktop widget is rarely the active window; the picture's tooltip must show anyway.

@@ -33,8 +33,9 @@ public:
     struct Options
     {
         QString stateDir;
-        QString serverBase;      // scheme and host, no trailing "/"
-        QStringList arguments{}; // the options given on the command line, to start again
+        QString serverBase;       // scheme and host, no trailing "/"
+        QStringList arguments{};  // the options given on the command line, to start again
+        QStringList artFolders{}; // where the skin art painted at build time may be
     };
 
     explicit Form1(const Options& options, QWidget* parent = nullptr);

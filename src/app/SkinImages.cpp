@@ -5,6 +5,7 @@
 #include "app/SkinArt.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 
 using namespace Qt::StringLiterals;
@@ -26,21 +27,6 @@ QString baseName(SkinImages::Part part)
     Q_UNREACHABLE();
 }
 
-QImage painted(SkinImages::Part part, qreal dpr)
-{
-    switch (part) {
-    case SkinImages::Part::Skin:
-        return SkinArt::skin(dpr);
-    case SkinImages::Part::Calendar:
-        return SkinArt::calendar(dpr);
-    case SkinImages::Part::Settings:
-        return SkinArt::settingsPanel(dpr);
-    case SkinImages::Part::Marker:
-        return SkinArt::marker(dpr);
-    }
-    Q_UNREACHABLE();
-}
-
 bool readableSuffix(const QString& suffix)
 {
     static const QList<QByteArray> formats = QImageReader::supportedImageFormats();
@@ -49,7 +35,45 @@ bool readableSuffix(const QString& suffix)
 
 } // namespace
 
-SkinImages::SkinImages(const QString& stateFolder) : m_skinFolder(stateFolder + u"/skin"_s) {}
+SkinImages::SkinImages(const QString& stateFolder, const QStringList& shippedFolders)
+    : m_skinFolder(stateFolder + u"/skin"_s), m_shippedFolders(shippedFolders)
+{
+}
+
+QImage SkinImages::painted(Part part, qreal dpr)
+{
+    switch (part) {
+    case Part::Skin:
+        return SkinArt::skin(dpr);
+    case Part::Calendar:
+        return SkinArt::calendar(dpr);
+    case Part::Settings:
+        return SkinArt::settingsPanel(dpr);
+    case Part::Marker:
+        return SkinArt::marker(dpr);
+    }
+    Q_UNREACHABLE();
+}
+
+QSize SkinImages::logicalSize(Part part)
+{
+    switch (part) {
+    case Part::Skin:
+        return SkinArt::skinSize;
+    case Part::Calendar:
+        return SkinArt::calendarSize;
+    case Part::Settings:
+        return SkinArt::settingsPanelSize;
+    case Part::Marker:
+        return SkinArt::markerSize;
+    }
+    Q_UNREACHABLE();
+}
+
+QString SkinImages::shippedName(Part part, int scale)
+{
+    return baseName(part) + (scale == 1 ? QString() : u"@%1x"_s.arg(scale)) + u".rgbx"_s;
+}
 
 QImage SkinImages::image(Part part, qreal dpr) const
 {
@@ -73,7 +97,8 @@ QImage SkinImages::load(Part part, qreal dpr) const
     QImage plain = replacement(name);
     if (!plain.isNull())
         return plain;
-    return painted(part, dpr);
+    QImage art = shipped(part, dpr);
+    return art.isNull() ? painted(part, dpr) : art;
 }
 
 // The first file named `baseName` plus an image suffix that decodes; a null image when
@@ -96,6 +121,29 @@ QImage SkinImages::replacement(const QString& baseName) const
         }
         qCInfo(lcSkin) << "Skin part from" << file.filePath();
         return image;
+    }
+    return {};
+}
+
+// The installed bitmap for exactly this scale; a file of another size (from another
+// version, or cut short) is passed over.
+QImage SkinImages::shipped(Part part, qreal dpr) const
+{
+    for (const int scale : shippedScales) {
+        if (dpr != scale)
+            continue;
+        const QSize size = logicalSize(part) * scale;
+        for (const QString& folder : m_shippedFolders) {
+            QFile file(folder + u'/' + shippedName(part, scale));
+            QImage image(size, shippedFormat);
+            if (!file.open(QIODevice::ReadOnly) || file.size() != image.sizeInBytes() ||
+                file.read(reinterpret_cast<char*>(image.bits()), image.sizeInBytes()) !=
+                    image.sizeInBytes())
+                continue;
+            image.convertTo(QImage::Format_RGB32); // in place; the form the window draws fastest
+            image.setDevicePixelRatio(scale);
+            return image;
+        }
     }
     return {};
 }

@@ -6,12 +6,16 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFontDatabase>
 #include <QStandardPaths>
 #include <QThreadPool>
 #include <QUrl>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -62,11 +66,26 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
+    // The first text the window lays out needs fontconfig's configuration and caches
+    // (some fifty files to parse), then Qt's list of the installed fonts. Threads of
+    // their own read the first while Qt connects to the display and build the second
+    // while the window is made, instead of one after the other.
+    const bool textOnly = asksForText(argc, argv);
+    std::shared_future<FcBool> fontconfig;
+    if (!textOnly)
+        fontconfig = std::async(std::launch::async, FcInit).share();
+
     QCoreApplication::setApplicationName(QStringLiteral("artcal"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
     const std::unique_ptr<QCoreApplication> app =
-        asksForText(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
-                                : std::make_unique<QApplication>(argc, argv);
+        textOnly ? std::make_unique<QCoreApplication>(argc, argv)
+                 : std::make_unique<QApplication>(argc, argv);
+    std::future<void> fontList;
+    if (!textOnly)
+        fontList = std::async(std::launch::async, [fontconfig] {
+            fontconfig.wait();
+            QFontDatabase::families();
+        });
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -106,6 +125,10 @@ int main(int argc, char* argv[])
     for (const QString& dir :
          QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         places.installedDefaults << dir + QLatin1String("/artcal");
+    // The build's painted art: beside the executable in a build tree, else installed.
+    QStringList artFolders{exeDir + QLatin1String("/art")};
+    for (const QString& dir : std::as_const(places.installedDefaults))
+        artFolders << dir + QLatin1String("/art");
 
     QString error;
     const QString stateDir = StateFolder::resolve(places, &error);
@@ -121,7 +144,7 @@ int main(int argc, char* argv[])
     // The paint engine spreads big fills over Qt's global thread pool, whose threads
     // otherwise stay 30 s and wake once more to end; the fills of one paint come closer.
     QThreadPool::globalInstance()->setExpiryTimeout(1000);
-    Form1 form({stateDir, *base, given});
+    Form1 form({stateDir, *base, given, artFolders});
     // Asking NetworkManager about the network talks to the system bus: it waits until
     // the first frame is up.
     std::unique_ptr<platform::NetworkWatch> network;

@@ -1,4 +1,5 @@
-// The painted skin and the user's replacement bitmaps in the state folder's skin/.
+// The painted skin, the bitmaps the build painted, and the user's replacements in the
+// state folder's skin/.
 #include "app/SkinArt.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
@@ -52,6 +53,7 @@ private slots:
     }
 
     // Files put in skin/: red pictures, green for @2x names, cut short when marked "!".
+    // Files put in the installed art/ folder: blue, at the size the painter paints.
     // `source` is the file the bitmap must come from; none: the painted one.
     void bitmap_data()
     {
@@ -68,6 +70,15 @@ private slots:
         QTest::newRow("JPG, no @2x") << "settings.JPG" << Part::Settings << 2.0 << "settings.JPG";
         QTest::newRow("broken") << "!calendar@2x.png" << Part::Calendar << 2.0 << "";
         QTest::newRow("skips broken") << "!skin.bmp skin.png" << Part::Skin << 1.0 << "skin.png";
+        QTest::newRow("installed at 1")
+            << "art/skin.rgbx art/skin@2x.rgbx" << Part::Skin << 1.0 << "art/skin.rgbx";
+        QTest::newRow("installed at 2")
+            << "art/marker.rgbx art/marker@2x.rgbx" << Part::Marker << 2.0 << "art/marker@2x.rgbx";
+        QTest::newRow("installed: none for 1.5")
+            << "art/skin.rgbx art/skin@2x.rgbx" << Part::Skin << 1.5 << "";
+        QTest::newRow("installed cut short") << "!art/calendar.rgbx" << Part::Calendar << 1.0 << "";
+        QTest::newRow("user's before installed")
+            << "art/settings.rgbx settings.png" << Part::Settings << 1.0 << "settings.png";
     }
     void bitmap()
     {
@@ -76,31 +87,63 @@ private slots:
         QFETCH(qreal, dpr);
         QFETCH(QString, source);
         QTemporaryDir state;
-        QVERIFY(QDir(state.path()).mkdir("skin"));
-        for (const QString& name : files.split(' ', Qt::SkipEmptyParts)) {
-            const QString path = state.filePath("skin/" + name.mid(name.startsWith('!')));
-            QImage image(40, 30, QImage::Format_RGB32);
-            image.fill(name.contains("@2x") ? Qt::green : Qt::red);
-            QVERIFY(image.save(path));
-            if (name.startsWith('!')) {
+        QVERIFY(QDir(state.path()).mkpath("skin/art"));
+        for (QString name : files.split(' ', Qt::SkipEmptyParts)) {
+            const bool cut = name.startsWith('!');
+            name = name.mid(cut);
+            const QString path = state.filePath("skin/" + name);
+            if (name.startsWith("art/")) {
+                const int scale = name.contains("@2x") ? 2 : 1;
+                QImage image(SkinImages::logicalSize(part) * scale, SkinImages::shippedFormat);
+                image.fill(Qt::blue);
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+            } else {
+                QImage image(40, 30, QImage::Format_RGB32);
+                image.fill(name.contains("@2x") ? Qt::green : Qt::red);
+                QVERIFY(image.save(path));
+            }
+            if (cut) {
                 QVERIFY(QFile::resize(path, 16)); // a header and no picture
-                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Skipping skin replacement"));
+                if (!name.startsWith("art/"))
+                    QTest::ignoreMessage(QtWarningMsg,
+                                         QRegularExpression("Skipping skin replacement"));
             }
         }
-        const QImage image = SkinImages(state.path()).image(part, dpr);
+        const QImage image =
+            SkinImages(state.path(), {state.filePath("skin/none"), state.filePath("skin/art")})
+                .image(part, dpr);
+        const qreal sourceScale = source.contains("@2x") ? 2.0 : 1.0;
+        if (source.startsWith("art/")) {
+            QCOMPARE(image.size(), SkinImages::logicalSize(part) * sourceScale);
+            QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 255));
+            QCOMPARE(image.devicePixelRatio(), sourceScale);
+            return;
+        }
         if (!source.isEmpty()) {
             QCOMPARE(image, QImage(state.filePath("skin/" + source)));
-            QCOMPARE(image.devicePixelRatio(), source.contains("@2x") ? 2.0 : 1.0);
+            QCOMPARE(image.devicePixelRatio(), sourceScale);
             return;
         }
         // Painted over the whole logical size: odd sizes at 1.5 round up.
-        const QSize logical =
-            std::array{SkinArt::skinSize, SkinArt::calendarSize, SkinArt::settingsPanelSize,
-                       SkinArt::markerSize}[int(part)];
+        const QSize logical = SkinImages::logicalSize(part);
         QCOMPARE(image.size(), QSize(qCeil(logical.width() * dpr), qCeil(logical.height() * dpr)));
         QCOMPARE(image.devicePixelRatio(), dpr);
         QVERIFY(part != Part::Marker ||
                 countOther(image, QRect({}, logical), SkinLayout::markerColour) == 0);
+    }
+
+    // What the build installs is what the widget would paint, pixel for pixel.
+    void installedIsPainted()
+    {
+        const SkinImages installed(QString(), {QStringLiteral(ARTCAL_ART_DIR)});
+        for (const Part part : SkinImages::parts) {
+            for (const int scale : SkinImages::shippedScales) {
+                QVERIFY(QFile::exists(ARTCAL_ART_DIR "/" + SkinImages::shippedName(part, scale)));
+                QCOMPARE(installed.image(part, scale), SkinImages::painted(part, scale));
+            }
+        }
     }
 };
 

@@ -16,7 +16,8 @@ cmake --install "$build" --prefix "$work/prefix" >/dev/null
 cd "$work/prefix"
 icons=share/icons/hicolor
 for f in bin/artcal bin/artcal-server share/artcal/Settings.dat share/artcal/Categories.dat \
-         share/artcal/default.jpg share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
+         share/artcal/default.jpg share/artcal/art/skin.rgbx share/artcal/art/calendar@2x.rgbx \
+         share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
          share/metainfo/io.github.artcal.artcal.metainfo.xml share/systemd/user/artcal-server.service \
          share/doc/artcal/copyright; do
   [ -s "$f" ] || fail "$f is not installed"
@@ -62,6 +63,12 @@ for f in Settings.dat Categories.dat default.jpg; do
   cmp -s "$user/artcal/$f" "$work/prefix/share/artcal/$f" || fail "$f was not seeded into the per-user folder"
 done
 [ -d "$user/artcal/MyGallery" ] || fail "no MyGallery folder in the per-user folder"
+# It dresses itself in the installed art instead of painting it.
+QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$user XDG_DATA_DIRS=$work/nowhere HOME=$work/home \
+  strace -f -qq -e trace=openat -o "$work/opened" \
+  timeout 2 bin/artcal --server http://127.0.0.1:9 >/dev/null 2>&1 || true
+grep -q "share/artcal/art/skin.rgbx\", O_RDONLY.* = [0-9]" "$work/opened" ||
+  fail "the installed widget did not read share/artcal/art/skin.rgbx"
 # Later starts keep what the user chose.
 printf ' 3 \r\n 2 \r\n' >"$user/artcal/Settings.dat"
 start
