@@ -169,10 +169,12 @@ void Form1::Form_Load()
 {
     ImageAdded->show();
     setFixedSize(SkinLayout::windowSize);
-    m_cycle->showStoredPicture();
+    // The stored picture decodes on a thread of the pool while the month is laid out.
+    m_cycle->loadStoredPicture();
     m_settingsPanel->loadChoices();
-    m_cycle->start();
     Timer1_Timer();
+    m_cycle->showStoredPicture();
+    m_cycle->start();
 }
 
 void Form1::Timer1_Timer()

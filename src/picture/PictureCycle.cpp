@@ -29,22 +29,34 @@ PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, p
             &PictureCycle::WB1_NavigateFailed);
 }
 
-void PictureCycle::showStoredPicture()
+void PictureCycle::loadStoredPicture()
 {
     const QString imagePath = m_stateDir + QStringLiteral("/image.jpg");
-    const QSize shown = m_view.pictureSize();
-    if (QFileInfo(imagePath).isFile()) {
-        const QImage picture = PictureLoader::load(imagePath, shown);
-        if (!picture.isNull()) {
-            m_shown = storedRecord();
-            m_view.showPicture(picture, m_shown);
-            return;
-        }
+    m_storedIsPicture = QFileInfo(imagePath).isFile();
+    m_stored = PictureLoader::loadLater(m_storedIsPicture ? imagePath : placeholderPath(),
+                                        m_view.pictureSize());
+}
+
+void PictureCycle::showStoredPicture()
+{
+    if (!m_stored.isValid())
+        loadStoredPicture();
+    const QImage picture = std::exchange(m_stored, {}).result();
+    if (m_storedIsPicture && !picture.isNull()) {
+        m_shown = storedRecord();
+        m_view.showPicture(picture, m_shown);
+        return;
     }
     // No usable picture yet: the placeholder, which cannot be saved to the gallery.
-    m_view.showPicture(PictureLoader::load(m_stateDir + QStringLiteral("/default.jpg"), shown),
-                       std::nullopt);
+    m_view.showPicture(
+        m_storedIsPicture ? PictureLoader::load(placeholderPath(), m_view.pictureSize()) : picture,
+        std::nullopt);
     DefaultPictureShown = true;
+}
+
+QString PictureCycle::placeholderPath() const
+{
+    return m_stateDir + QStringLiteral("/default.jpg");
 }
 
 std::optional<PictureRecord> PictureCycle::storedRecord() const

@@ -8,6 +8,8 @@
 #include "state/PictureHistory.h"
 
 #include <QDateTime>
+#include <QFuture>
+#include <QImage>
 #include <QObject>
 #include <QRandomGenerator>
 #include <QUrl>
@@ -25,9 +27,12 @@ public:
     PictureCycle(const QString& stateDir, const QString& serverBase, platform::Http& http,
                  PictureView& view);
 
-    // Start-up, in two steps: the stored picture (or the placeholder) at once, then,
-    // once the choices are loaded, the badge and the countdown. With only the
-    // placeholder, or a picture older than the interval, the first tick fetches.
+    // Start-up, in steps: the stored picture (or the placeholder) starts decoding on a
+    // thread of the pool, so that the start goes on meanwhile, and is shown (at once
+    // when it was not started); then, once the choices are loaded, come the badge and
+    // the countdown. With only the placeholder, or a picture older than the interval,
+    // the first tick fetches.
+    void loadStoredPicture();
     void showStoredPicture();
     void start();
 
@@ -85,6 +90,7 @@ private:
     };
 
     std::optional<PictureRecord> storedRecord() const;
+    QString placeholderPath() const;
     // How the interval chosen arms the countdown.
     Countdown::Arm intervalArm() const;
     bool pictureOutdated() const;
@@ -116,6 +122,8 @@ private:
     int m_failures = 0;        // refreshes in a row that failed
     QString m_problem;         // why the last refresh brought no picture
     std::optional<PictureRecord> m_shown;
+    QFuture<QImage> m_stored;       // the stored picture decoding, from loadStoredPicture ...
+    bool m_storedIsPicture = false; // ... and not the placeholder
     PictureHistory m_history;
     int m_entryShown = -1;        // the history entry being put in place ...
     bool m_entryFromCopy = false; // ... from its copy

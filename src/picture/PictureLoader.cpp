@@ -9,6 +9,7 @@
 #include <QPromise>
 #include <QThreadPool>
 
+#include <functional>
 #include <memory>
 
 namespace PictureLoader {
@@ -25,6 +26,17 @@ bool arrivedWhole(const QString& path)
     if (!whole)
         qCWarning(lcPicture) << path << "did not arrive whole";
     return whole;
+}
+
+QFuture<QImage> onPool(std::function<QImage()> work)
+{
+    const auto promise = std::make_shared<QPromise<QImage>>();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, work = std::move(work)] {
+        promise->addResult(work());
+        promise->finish();
+    });
+    return promise->future();
 }
 } // namespace
 
@@ -46,15 +58,15 @@ QImage load(const QString& path, const QSize& shownSize)
     return image;
 }
 
+QFuture<QImage> loadLater(const QString& path, const QSize& shownSize)
+{
+    return onPool([path, shownSize] { return load(path, shownSize); });
+}
+
 QFuture<QImage> loadDownloaded(const QString& path, const QSize& shownSize)
 {
-    const auto promise = std::make_shared<QPromise<QImage>>();
-    promise->start();
-    QThreadPool::globalInstance()->start([promise, path, shownSize] {
-        promise->addResult(arrivedWhole(path) ? load(path, shownSize) : QImage());
-        promise->finish();
-    });
-    return promise->future();
+    return onPool(
+        [path, shownSize] { return arrivedWhole(path) ? load(path, shownSize) : QImage(); });
 }
 
 } // namespace PictureLoader

@@ -11,6 +11,9 @@ namespace PictureLoader {
 // or anything but a plain file (a pipe would block the read), gives a null image.
 QImage load(const QString& path, const QSize& shownSize);
 
+// The same on a thread of the global pool, for a caller with other work meanwhile.
+QFuture<QImage> loadLater(const QString& path, const QSize& shownSize);
+
 // A downloaded picture, on a thread of the global pool: null unless it arrived whole
 // (see WholePicture) and decodes.
 QFuture<QImage> loadDownloaded(const QString& path, const QSize& shownSize);

@@ -240,10 +240,11 @@ private slots:
 
     // Start-up arms the countdown from the interval; only the placeholder, or a picture
     // older than the interval, fetches at once. The badge covers "Add to My Gallery"
-    // where saving makes no sense. A pipe in place of a picture blocks nothing.
+    // where saving makes no sense. A pipe in place of a picture blocks nothing; a
+    // stored picture that does not decode counts as none.
     void start_data()
     {
-        QTest::addColumn<QString>("picture"); // "new", "old" (2 hours), "none", "fifo"
+        QTest::addColumn<QString>("picture"); // "new", "old" (2 hours), "none", "fifo", "bad"
         QTest::addColumn<int>("interval");
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("countdown");
@@ -256,6 +257,7 @@ private slots:
         QTest::newRow("My Gallery") << "new" << 1 << 1 << "180" << Badge::Cover;
         QTest::newRow("placeholder") << "none" << 3 << 0 << "0" << Badge::Cover;
         QTest::newRow("placeholder is a pipe") << "fifo" << 3 << 0 << "0" << Badge::Cover;
+        QTest::newRow("picture does not decode") << "bad" << 3 << 0 << "0" << Badge::Cover;
     }
     void start()
     {
@@ -265,9 +267,11 @@ private slots:
         QFETCH(QString, countdown);
         QFETCH(Badge, badge);
         const bool stored = picture == "new" || picture == "old";
-        Rig rig(stored, {interval, 5, source, "A"}, [&](Rig& r) {
+        Rig rig(stored || picture == "bad", {interval, 5, source, "A"}, [&](Rig& r) {
             QFile file(r.path("image.jpg"));
-            if (picture == "old")
+            if (picture == "bad")
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a picture"));
+            else if (picture == "old")
                 QVERIFY(file.open(QIODevice::ReadWrite) &&
                         file.setFileTime(r.clock.time.addSecs(-7200),
                                          QFileDevice::FileModificationTime));
