@@ -12,12 +12,7 @@ constexpr int maxRedirects = 5;
 constexpr std::chrono::milliseconds maxSilence{10000};
 } // namespace
 
-Http::Http(QObject* parent) : QObject(parent)
-{
-    // A direct connection, as the widget always made: the picture server is often on
-    // this machine, and a proxy must not answer for it.
-    m_manager.setProxy(QNetworkProxy::NoProxy);
-}
+Http::Http(QObject* parent) : QObject(parent) {}
 
 Http::~Http()
 {
@@ -58,8 +53,19 @@ Transfer* Http::start(const QUrl& url, Transfer::Mode mode, qint64 maxBytes, con
     auto* transfer = new Transfer(mode, maxBytes, filePath, this);
     if (context)
         connect(context, &QObject::destroyed, transfer, &Transfer::cancel);
-    transfer->start(m_manager, request(url), m_deadline);
+    transfer->start(manager(), request(url), m_deadline);
     return transfer;
+}
+
+QNetworkAccessManager& Http::manager()
+{
+    if (!m_manager) {
+        m_manager = std::make_unique<QNetworkAccessManager>();
+        // A direct connection, as the widget always made: the picture server is often on
+        // this machine, and a proxy must not answer for it.
+        m_manager->setProxy(QNetworkProxy::NoProxy);
+    }
+    return *m_manager;
 }
 
 QNetworkRequest Http::request(const QUrl& url) const

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace platform {
 
@@ -50,9 +51,10 @@ public:
                     const QString& filePath = QString());
 
 private:
+    QNetworkAccessManager& manager();
     QNetworkRequest request(const QUrl& url) const;
 
-    QNetworkAccessManager m_manager;
+    std::unique_ptr<QNetworkAccessManager> m_manager; // made for the first transfer
     std::chrono::milliseconds m_deadline = defaultDeadline;
 };
 
