@@ -1,22 +1,19 @@
 #include "platform/Http.h"
 
-#include <QNetworkProxy>
-#include <QNetworkRequest>
+#include "platform/Logging.h"
 
-#include <algorithm>
+#include <QTimer>
 
 namespace platform {
 
-namespace {
-constexpr int maxRedirects = 5;
-constexpr std::chrono::milliseconds maxSilence{10000};
-} // namespace
-
-Http::Http(QObject* parent) : QObject(parent) {}
+Http::Http(QObject* parent, const QStringList& moduleFolders)
+    : QObject(parent), m_moduleFolders(moduleFolders)
+{
+}
 
 Http::~Http()
 {
-    // Before the manager goes: it deletes its replies, which the transfers still hold.
+    // Before the engine goes: its manager deletes its replies, which the transfers hold.
     abortAll();
 }
 
@@ -27,67 +24,49 @@ void Http::setDeadline(std::chrono::milliseconds deadline)
 
 void Http::getText(const QUrl& url, qint64 maxBytes, const QObject* context, Done done)
 {
-    Transfer* transfer = start(url, Transfer::Mode::Text, maxBytes, context);
-    connect(transfer, &Transfer::finished, context ? context : this, std::move(done));
+    start(url, TransferMode::Text, maxBytes, context, std::move(done));
 }
 
 void Http::download(const QUrl& url, const QString& localPath, qint64 maxBytes,
                     const QObject* context, Progress progress, Done done)
 {
-    Transfer* transfer = start(url, Transfer::Mode::File, maxBytes, context, localPath);
-    if (progress)
-        connect(transfer, &Transfer::progress, context ? context : this, std::move(progress));
-    connect(transfer, &Transfer::finished, context ? context : this, std::move(done));
+    start(url, TransferMode::File, maxBytes, context, std::move(done), std::move(progress),
+          localPath);
 }
 
 void Http::abortAll()
 {
-    const auto transfers = findChildren<Transfer*>(Qt::FindDirectChildrenOnly);
-    for (Transfer* transfer : transfers)
-        transfer->cancel();
+    if (!m_engine)
+        return;
+    const auto transfers = findChildren<QObject*>(Qt::FindDirectChildrenOnly);
+    for (QObject* transfer : transfers)
+        m_engine->cancel(transfer);
 }
 
-Transfer* Http::start(const QUrl& url, Transfer::Mode mode, qint64 maxBytes, const QObject* context,
-                      const QString& filePath)
+void Http::start(const QUrl& url, TransferMode mode, qint64 maxBytes, const QObject* context,
+                 Done done, Progress progress, const QString& filePath)
 {
-    auto* transfer = new Transfer(mode, maxBytes, filePath, this);
-    if (context)
-        connect(context, &QObject::destroyed, transfer, &Transfer::cancel);
-    transfer->start(manager(), request(url), m_deadline);
-    return transfer;
-}
-
-QNetworkAccessManager& Http::manager()
-{
-    if (!m_manager) {
-        m_manager = std::make_unique<QNetworkAccessManager>();
-        // A direct connection, as the widget always made: the picture server is often on
-        // this machine, and a proxy must not answer for it.
-        m_manager->setProxy(QNetworkProxy::NoProxy);
+    if (NetworkEngine* network = engine()) {
+        network->start({url, mode, maxBytes, filePath, m_deadline}, this, context,
+                       std::move(progress), std::move(done));
+        return;
     }
-    return *m_manager;
+    // Reported from the event loop, as any transfer's end.
+    HttpResult failed;
+    failed.error = m_engineError;
+    failed.url = url;
+    QTimer::singleShot(0, context ? context : this,
+                       [done = std::move(done), failed] { done(failed); });
 }
 
-QNetworkRequest Http::request(const QUrl& url) const
+NetworkEngine* Http::engine()
 {
-    QNetworkRequest request(url);
-    // Every answer comes from the server itself: the random pick and the current
-    // picture change between two requests for the same address.
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setRawHeader("Cache-Control", "no-cache");
-    request.setRawHeader("Pragma", "no-cache");
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("artcal/" ARTCAL_VERSION));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(maxRedirects);
-    // Qt's idle timeout cuts a silent server. A head (or a chunk's size line) in the making
-    // counts as silence, so it also bounds what Qt holds of one that never ends, which it
-    // takes in at a few MB/s. Only the transfer's own deadline stops a server that keeps
-    // sending a byte of body now and then.
-    request.setTransferTimeout(static_cast<int>(std::min(m_deadline, maxSilence).count()));
-    return request;
+    if (!m_engine && m_engineError.isEmpty()) {
+        m_engine = NetworkEngine::load(m_moduleFolders, &m_engineError);
+        if (!m_engine)
+            qCWarning(lcHttp).noquote() << "no network:" << m_engineError;
+    }
+    return m_engine.get();
 }
 
 } // namespace platform

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "platform/HttpResult.h"
-#include "platform/Transfer.h"
+#include "platform/NetworkEngine.h"
 
-#include <QNetworkAccessManager>
 #include <QObject>
 
 #include <chrono>
@@ -12,22 +11,25 @@
 
 namespace platform {
 
-// The widget's one way to fetch over HTTP: a long-lived network manager and a single
-// request recipe (never from a cache, an overall deadline, at most 10 s of silence,
-// redirects to http/https only, a cap on every body). Nothing blocks; results arrive on
-// this object's thread.
+// The widget's one way to fetch over HTTP: a long-lived network engine (loaded with the
+// first transfer, see NetworkEngine) and a single request recipe (never from a cache, an
+// overall deadline, at most 10 s of silence, redirects to http/https only, a cap on
+// every body). Nothing blocks; results arrive on this object's thread.
 // Callbacks run only while their `context` lives; destroying the context or this
-// object cancels the transfer, and a cancelled download leaves no file behind.
+// object cancels the transfer, and a cancelled download leaves no file behind. Without
+// the engine's module every transfer fails, saying so.
 class Http : public QObject
 {
     Q_OBJECT
 public:
-    using Done = std::function<void(const HttpResult&)>;
-    using Progress = std::function<void(qint64 received, qint64 total)>;
+    using Done = NetworkEngine::Done;
+    using Progress = NetworkEngine::Progress;
 
     static constexpr std::chrono::milliseconds defaultDeadline{20000};
 
-    explicit Http(QObject* parent = nullptr);
+    // `moduleFolders`: where the engine's module is looked for.
+    explicit Http(QObject* parent = nullptr,
+                  const QStringList& moduleFolders = NetworkEngine::folders());
     ~Http() override;
 
     std::chrono::milliseconds deadline() const { return m_deadline; }
@@ -47,14 +49,15 @@ public:
 
     // Starts one GET with the shared recipe: the building block of the calls above and
     // of the page request. The transfer ends silently when `context` is destroyed.
-    Transfer* start(const QUrl& url, Transfer::Mode mode, qint64 maxBytes, const QObject* context,
-                    const QString& filePath = QString());
+    void start(const QUrl& url, TransferMode mode, qint64 maxBytes, const QObject* context,
+               Done done, Progress progress = {}, const QString& filePath = QString());
 
 private:
-    QNetworkAccessManager& manager();
-    QNetworkRequest request(const QUrl& url) const;
+    NetworkEngine* engine();
 
-    std::unique_ptr<QNetworkAccessManager> m_manager; // made for the first transfer
+    QStringList m_moduleFolders;
+    std::unique_ptr<NetworkEngine> m_engine; // loaded for the first transfer
+    QString m_engineError;                   // why it did not load
     std::chrono::milliseconds m_deadline = defaultDeadline;
 };
 

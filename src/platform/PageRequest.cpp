@@ -8,13 +8,13 @@ PageRequest::PageRequest(Http& http, QObject* parent) : QObject(parent), m_http(
 
 void PageRequest::navigate(const QUrl& url)
 {
-    Transfer* transfer = m_http.start(url, Transfer::Mode::Page, maxPageBytes, this);
-    connect(transfer, &Transfer::finished, this, [this, url](const HttpResult& result) {
-        if (result.ok)
-            emit navigateComplete(url);
-        else
-            emit navigateFailed(url, result.error);
-    });
+    m_http.start(url, TransferMode::Page, maxPageBytes, this,
+                 [this, url](const HttpResult& result) {
+                     if (result.ok)
+                         emit navigateComplete(url);
+                     else
+                         emit navigateFailed(url, result.error);
+                 });
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/HttpResult.h"
+#include "platform/NetworkEngine.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,11 +24,7 @@ class Transfer : public QObject
 {
     Q_OBJECT
 public:
-    enum class Mode {
-        Text, // keeps the body; stops at the cap with what it has; any status is an answer
-        File, // streams the body into a file; needs a 2xx status and the whole body
-        Page, // discards the body; any status is an answer; redirects stay on the host
-    };
+    using Mode = TransferMode;
 
     // `filePath` is the file a File transfer creates or truncates, and removes on failure.
     Transfer(Mode mode, qint64 maxBytes, const QString& filePath, QObject* parent);

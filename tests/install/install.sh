@@ -15,7 +15,8 @@ fail() { echo "install: FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 cd "$work/prefix"
 icons=share/icons/hicolor
-for f in bin/artcal bin/artcal-server share/artcal/Settings.dat share/artcal/Categories.dat \
+module=$(find lib -name libartcal-network.so -path '*/artcal/*')
+for f in bin/artcal bin/artcal-server "$module" share/artcal/Settings.dat share/artcal/Categories.dat \
          share/artcal/default.jpg share/artcal/art/skin.rgbx share/artcal/art/calendar@2x.rgbx \
          share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
          share/metainfo/io.github.artcal.artcal.metainfo.xml share/systemd/user/artcal-server.service \
@@ -63,12 +64,17 @@ for f in Settings.dat Categories.dat default.jpg; do
   cmp -s "$user/artcal/$f" "$work/prefix/share/artcal/$f" || fail "$f was not seeded into the per-user folder"
 done
 [ -d "$user/artcal/MyGallery" ] || fail "no MyGallery folder in the per-user folder"
-# It dresses itself in the installed art instead of painting it.
+# It dresses itself in the installed art instead of painting it, and its first refresh
+# (at its first tick, 5 s in) loads the installed network module and asks the server.
 QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$user XDG_DATA_DIRS=$work/nowhere HOME=$work/home \
-  strace -f -qq -e trace=openat -o "$work/opened" \
-  timeout 2 bin/artcal --server http://127.0.0.1:9 >/dev/null 2>&1 || true
+  strace -f -qq -e trace=openat,connect -o "$work/opened" \
+  timeout 8 bin/artcal --server http://127.0.0.1:9 >/dev/null 2>&1 || true
 grep -q "share/artcal/art/skin.rgbx\", O_RDONLY.* = [0-9]" "$work/opened" ||
   fail "the installed widget did not read share/artcal/art/skin.rgbx"
+grep -q "/artcal/libartcal-network.so\", O_RDONLY.* = [0-9]" "$work/opened" ||
+  fail "the installed widget did not load its network module"
+grep -q "connect(.*htons(9), sin_addr=inet_addr(\"127.0.0.1\")" "$work/opened" ||
+  fail "the installed widget did not ask the server for a picture"
 # Later starts keep what the user chose.
 printf ' 3 \r\n 2 \r\n' >"$user/artcal/Settings.dat"
 start

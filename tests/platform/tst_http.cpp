@@ -12,11 +12,11 @@
 
 using namespace std::chrono_literals;
 using namespace platform;
-using Mode = Transfer::Mode;
+using Mode = TransferMode;
 using enum FaultServer::Answer::Ending;
-using enum Transfer::Mode;
+using enum TransferMode;
 
-Q_DECLARE_METATYPE(platform::Transfer::Mode)
+Q_DECLARE_METATYPE(platform::TransferMode)
 
 namespace {
 // Short for the rows that must run into it; long enough for all others never to.
@@ -197,6 +197,24 @@ private slots:
         }
         for (const FaultServer::Request& request : requestsFor(url))
             QCOMPARE(request.header("Cache-Control"), "no-cache");
+    }
+
+    // Without its module every transfer fails, from the event loop, saying why, and
+    // touches neither the server nor a file.
+    void withoutTheModule()
+    {
+        m_http = std::make_unique<Http>(nullptr, QStringList{m_dir.path()});
+        QList<HttpResult> results;
+        for (const Mode mode : modes)
+            start(mode, m_server.url("/alone"), this, results);
+        QVERIFY(results.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 3, boundMs);
+        for (const HttpResult& result : std::as_const(results))
+            QVERIFY2(!result.ok && result.error.contains("libartcal-network.so is not installed"),
+                     qPrintable(result.error));
+        QVERIFY(requestsFor(m_server.url("/alone")).isEmpty());
+        QFile file(tempPath());
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == stale);
     }
 
     void cancelledTransfersReportNothing_data()
