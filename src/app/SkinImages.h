@@ -16,7 +16,7 @@
 //
 // An installed bitmap is its pixels alone, row after row, in `shippedFormat` (bytes
 // red, green, blue and one unused, the same on every processor): read straight into
-// the image, with nothing to decode, it costs a start a tenth of a PNG.
+// the image, with nothing to decode, it costs a start a fifth of a PNG.
 class SkinImages
 {
 public:
