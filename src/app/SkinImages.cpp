@@ -135,8 +135,10 @@ QImage SkinImages::shipped(Part part, qreal dpr) const
         const QSize size = logicalSize(part) * scale;
         for (const QString& folder : m_shippedFolders) {
             QFile file(folder + u'/' + shippedName(part, scale));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
             QImage image(size, shippedFormat);
-            if (!file.open(QIODevice::ReadOnly) || file.size() != image.sizeInBytes() ||
+            if (file.size() != image.sizeInBytes() ||
                 file.read(reinterpret_cast<char*>(image.bits()), image.sizeInBytes()) !=
                     image.sizeInBytes())
                 continue;
