@@ -34,10 +34,15 @@ int usageError(const QString& reason)
 }
 
 // --help and --version print and end: they must work without a display (over ssh, in
-// a terminal), so for them no GUI is started.
+// a terminal), so for them no GUI is started. The value given to an option is no
+// option, though: "--data-dir -v" names a folder.
 bool asksForText(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--data-dir") == 0 || std::strcmp(argv[i], "--server") == 0) {
+            ++i;
+            continue;
+        }
         for (const char* text : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
             if (std::strcmp(argv[i], text) == 0)
                 return true;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command line: help and version (without a display too), a misused command line
 # ends with status 2 quoting what was given, and a start-up that cannot find its state
-# folder ends with status 1 and says why.
+# folder ends with status 1 and says why; a folder named like an option is a folder.
 #   cli.sh ARTCAL
 set -uo pipefail
 artcal=$1
@@ -29,5 +29,13 @@ check "not a web address" 2 'not "ftp://h/"' --data-dir "$work" --server "ftp://
 check "no host" 2 'not "http://"' --data-dir "$work" --server "http://"
 check "extra argument" 2 'unexpected argument "stray"' --data-dir "$work" stray
 check "unknown option" 2 "Unknown option 'bogus'" --bogus
+# A state folder named like an option is a folder: the widget starts (and is stopped).
+mkdir -p "$work/cwd/-v"
+(cd "$work/cwd" && QT_QPA_PLATFORM=offscreen timeout 3 "$artcal" --data-dir -v \
+  --server http://127.0.0.1:9 >"$work/dash.log" 2>&1)
+got=$?
+if [ "$got" = 124 ]; then passed=$((passed + 1)); else
+  failed=$((failed + 1)); echo "cli: FAIL: state folder -v: status $got: $(cat "$work/dash.log")"
+fi
 echo "cli: $passed passed, $failed failed"
 [ "$failed" = 0 ]
