@@ -1,10 +1,9 @@
 // The network module: Qt Network behind NetworkEngine, with the request recipe every
 // transfer of the widget shares.
 #include "platform/NetworkEngine.h"
+#include "platform/NetworkManagers.h"
 #include "platform/Transfer.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QNetworkRequest>
 
 #include <algorithm>
@@ -18,13 +17,6 @@ constexpr std::chrono::milliseconds maxSilence{10000};
 class QtNetworkEngine final : public NetworkEngine
 {
 public:
-    QtNetworkEngine()
-    {
-        // A direct connection, as the widget always made: the picture server is often on
-        // this machine, and a proxy must not answer for it.
-        m_manager.setProxy(QNetworkProxy::NoProxy);
-    }
-
     QObject* start(const Request& request, QObject* owner, const QObject* context,
                    Progress progress, Done done) override
     {
@@ -35,7 +27,7 @@ public:
         if (progress)
             QObject::connect(transfer, &Transfer::progress, receiver, std::move(progress));
         QObject::connect(transfer, &Transfer::finished, receiver, std::move(done));
-        transfer->start(m_manager, recipe(request), request.deadline);
+        transfer->start(m_managers, recipe(request), request.deadline);
         return transfer;
     }
 
@@ -65,7 +57,7 @@ private:
         return request;
     }
 
-    QNetworkAccessManager m_manager;
+    NetworkManagers m_managers;
 };
 } // namespace
 

@@ -1,18 +1,13 @@
 #include "platform/Transfer.h"
 
 #include "platform/Logging.h"
+#include "platform/NetworkManagers.h"
+#include "platform/ServerSockets.h"
 #include "platform/WebAddress.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-
-#ifdef Q_OS_UNIX
-#include <arpa/inet.h>
-#include <sys/socket.h>
-#endif
 
 #include <algorithm>
 
@@ -52,54 +47,23 @@ QString describe(QNetworkReply::NetworkError error, const QString& qtText)
     }
 }
 
-// Qt's network thread reads the head of an answer (and the size line of a chunk) a byte
-// at a time, and goes back to its event loop only once no byte is waiting. A server that
-// sends such lines without end holds that thread: the abort of the reply and every later
-// request of the manager wait behind it while the lines pile up in memory. Shutting down
-// our end of the connection under it ends that read. Qt does not tell which connection is
-// the reply's, so every connection of this process to that server goes: Qt sends again a
-// request that had no answer yet, but an answer on its way on another one is cut.
-void dropConnections(const QUrl& url)
+// Ends a reply that is no longer wanted, from outside its signals. A reply cut short
+// (by us, or by Qt's idle timeout) may still have its answer pouring in: Qt's network
+// thread reads the head of an answer (and the size line of a chunk) a byte at a time,
+// and goes back to its event loop only once no byte is waiting, so a server that sends
+// such lines without end holds that thread, and every later request of its manager waits
+// behind it. Its manager is retired, so that later requests go through a fresh one, and
+// the connections open at the cut are shut down under it, which ends that read. Qt sends
+// again a request of that manager that had no answer yet, on a connection of its own.
+void release(QNetworkReply* reply, NetworkManagers& managers, const ServerSockets& cut)
 {
-#ifdef Q_OS_UNIX
-    const QHostAddress host(url.host()); // null for a name: any address of the server
-    const int port = url.port(url.scheme() == u"https" ? 443 : 80);
-    // The descriptors open in this process.
-    const QStringList fds =
-        QDir(QStringLiteral("/dev/fd")).entryList(QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& fd : fds) {
-        sockaddr_storage storage{};
-        socklen_t size = sizeof storage;
-        auto* peer = reinterpret_cast<sockaddr*>(&storage);
-        if (::getpeername(fd.toInt(), peer, &size) != 0)
-            continue;
-        int peerPort = -1;
-        if (peer->sa_family == AF_INET)
-            peerPort = ntohs(reinterpret_cast<sockaddr_in*>(peer)->sin_port);
-        else if (peer->sa_family == AF_INET6)
-            peerPort = ntohs(reinterpret_cast<sockaddr_in6*>(peer)->sin6_port);
-        if (peerPort == port && (host.isNull() || host.isEqual(QHostAddress(peer))))
-            ::shutdown(fd.toInt(), SHUT_RDWR);
-    }
-#else
-    Q_UNUSED(url);
-#endif
-}
-
-// Ends a reply that is no longer wanted, from outside its signals.
-void release(QNetworkReply* reply)
-{
-    // Cut short, by us or by Qt's idle timeout: the answer may still be pouring in.
-    const bool cut =
-        !reply->isFinished() || reply->error() == QNetworkReply::OperationCanceledError;
-    const QUrl url = reply->url();
     reply->abort();
     // Deleted before its connection goes, so that no error Qt reports on the way reaches it.
     delete reply;
     // After the abort, so that Qt's thread, once free, drops the request rather than
     // sending it again.
-    if (cut)
-        dropConnections(url);
+    cut.shutDown();
+    managers.collect();
 }
 } // namespace
 
@@ -109,7 +73,7 @@ Transfer::Transfer(Mode mode, qint64 maxBytes, const QString& filePath, QObject*
     m_deadline.setSingleShot(true);
 }
 
-void Transfer::start(QNetworkAccessManager& manager, const QNetworkRequest& request,
+void Transfer::start(NetworkManagers& managers, const QNetworkRequest& request,
                      std::chrono::milliseconds deadline)
 {
     m_result.url = request.url();
@@ -123,7 +87,8 @@ void Transfer::start(QNetworkAccessManager& manager, const QNetworkRequest& requ
         // /dev/null that a caller may write to.
         m_ownsFile = QFileInfo(m_file.fileName()).isFile();
     }
-    m_reply = manager.get(request);
+    m_managers = &managers;
+    m_reply = managers.current().get(request);
     m_reply->setReadBufferSize(readBufferSize);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &Transfer::checkHeaders);
     connect(m_reply, &QNetworkReply::redirected, this, &Transfer::checkRedirect);
@@ -265,17 +230,23 @@ void Transfer::stop(bool keepFile)
 {
     m_deadline.stop();
     if (m_reply) {
-        // Qt does not expect a reply to be aborted inside its own signals (it would set a
-        // second error): from there, it is released from the event loop. Elsewhere at once,
-        // for the network manager may be destroyed next, and it waits for its thread.
-        const bool inReplySignal = sender() == m_reply;
         disconnect(m_reply, nullptr, this, nullptr);
         QNetworkReply* reply = m_reply;
         m_reply = nullptr;
-        if (inReplySignal)
-            QTimer::singleShot(0, reply->manager(), [reply] { release(reply); });
+        ServerSockets cut;
+        if (!reply->isFinished() || reply->error() == QNetworkReply::OperationCanceledError) {
+            m_managers->retire(reply->manager());
+            cut = ServerSockets::openTo(reply->url());
+        }
+        // Qt does not expect a reply to be aborted inside its own signals (it would set a
+        // second error): from there, it is released from the event loop. Elsewhere at once,
+        // for the network manager may be destroyed next, and it waits for its thread.
+        if (sender() == reply)
+            QTimer::singleShot(0, reply->manager(), [reply, managers = m_managers, cut] {
+                release(reply, *managers, cut);
+            });
         else
-            release(reply);
+            release(reply, *m_managers, cut);
     }
     m_file.close();
     if (!keepFile && m_ownsFile) {

@@ -11,11 +11,12 @@
 
 #include <chrono>
 
-class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
 
 namespace platform {
+
+class NetworkManagers;
 
 // One GET in flight with the limits every fetch shares: an overall deadline, redirects
 // to http/https only, a cap on the body read as it arrives. It reports once, from the
@@ -29,7 +30,8 @@ public:
     // `filePath` is the file a File transfer creates or truncates, and removes on failure.
     Transfer(Mode mode, qint64 maxBytes, const QString& filePath, QObject* parent);
 
-    void start(QNetworkAccessManager& manager, const QNetworkRequest& request,
+    // Through the managers' current one; `managers` must outlive the transfer's reply.
+    void start(NetworkManagers& managers, const QNetworkRequest& request,
                std::chrono::milliseconds deadline);
     // Stops at once without a report; the file of a download is removed.
     void cancel();
@@ -61,6 +63,7 @@ private:
     QFile m_file;
     bool m_ownsFile = false;
     QByteArray m_chunk;
+    NetworkManagers* m_managers = nullptr;
     QPointer<QNetworkReply> m_reply;
     QTimer m_deadline;
     QElapsedTimer m_sinceProgress;
