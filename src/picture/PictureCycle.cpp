@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/ServerPaths.h"
+#include "platform/WebAddress.h"
 #include "state/TextLines.h"
 
 #include <QFileInfo>
@@ -17,16 +18,11 @@
 PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, platform::Http& http,
                            PictureView& view)
     : Timer2(this, Countdown::tickMs, false, QStringLiteral("0")), m_stateDir(stateDir),
-      m_serverBase(serverBase), m_view(view), m_install(stateDir, http, view), m_wb1(http),
+      m_serverBase(serverBase), m_view(view), m_install(stateDir, http, view), m_http(http),
       m_random(quint32(platform::clock().now().toMSecsSinceEpoch())), m_history(stateDir)
 {
-    Timer2.setTimerType(Qt::VeryCoarseTimer); // a picture a second late is no matter
     connect(&Timer2, &QTimer::timeout, this, &PictureCycle::Timer2_Timer);
     connect(&m_install, &PictureInstall::ended, this, &PictureCycle::installEnded);
-    connect(&m_wb1, &platform::PageRequest::navigateComplete, this,
-            &PictureCycle::WB1_NavigateComplete2);
-    connect(&m_wb1, &platform::PageRequest::navigateFailed, this,
-            &PictureCycle::WB1_NavigateFailed);
 }
 
 void PictureCycle::loadStoredPicture()
@@ -151,6 +147,8 @@ void PictureCycle::setCountdown(const QString& ticks)
 
 void PictureCycle::refreshNow()
 {
+    if (!m_refreshEnabled)
+        return; // as the refresh button, the keys and the menu wait for a gallery install
     setCountdown(QStringLiteral("0"));
     refresh();
 }
@@ -163,23 +161,38 @@ void PictureCycle::refresh()
     m_entryShown = -1;
     m_refreshing = true;
     // Neither the refresh button nor the timer may start a second refresh meanwhile.
-    m_view.enableRefresh(false);
+    enableRefresh(false);
     RearmTimer2();
     Timer2.setEnabled(false);
     m_view.showBusy(true);
 
+    // An older pick still on its way is cancelled: whatever it brings, it must not end
+    // this refresh, even when it went to the same address.
+    m_wb1.reset();
     const PictureView::Choices choices = m_view.choices();
     if (choices.source == PictureView::Choices::myGallery) {
-        m_pick.clear();
         refreshFromGallery(); // the install's end enables the refresh button again
         return;
     }
     CategoryQuery.clear();
-    if (choices.source > PictureView::Choices::myGallery)
+    m_pickCategory.clear();
+    if (choices.source > PictureView::Choices::myGallery) {
+        m_pickCategory = PictureAnswer::trimSpaces(choices.category);
         CategoryQuery = PictureAnswer::categoryQuery(choices.category);
-    m_pick = expectedAddress();
-    m_wb1.navigate(m_pick);
-    m_view.enableRefresh(true);
+    }
+    m_wb1 = std::make_unique<platform::PageRequest>(m_http);
+    connect(m_wb1.get(), &platform::PageRequest::navigateComplete, this,
+            &PictureCycle::WB1_NavigateComplete2);
+    connect(m_wb1.get(), &platform::PageRequest::navigateFailed, this,
+            &PictureCycle::WB1_NavigateFailed);
+    m_wb1->navigate(expectedAddress());
+    enableRefresh(true);
+}
+
+void PictureCycle::enableRefresh(bool enabled)
+{
+    m_refreshEnabled = enabled;
+    m_view.enableRefresh(enabled);
 }
 
 void PictureCycle::applyChoices()
@@ -239,20 +252,16 @@ QUrl PictureCycle::expectedAddress() const
 
 void PictureCycle::WB1_NavigateComplete2(const QUrl& URL)
 {
-    if (URL != m_pick || m_pick.isEmpty())
-        return; // an earlier pick, superseded by a newer refresh
-    m_pick.clear();
+    m_wb1.release()->deleteLater(); // it reported: the pick is no longer on its way
     if (URL != expectedAddress())
         return finish(Ending::Superseded);
     m_install.InstallPicture(currentPictureAddress(), {});
     CategoryQuery.clear();
 }
 
-void PictureCycle::WB1_NavigateFailed(const QUrl& requested, const QString& error)
+void PictureCycle::WB1_NavigateFailed(const QUrl&, const QString& error)
 {
-    if (requested != m_pick || m_pick.isEmpty())
-        return;
-    m_pick.clear();
+    m_wb1.release()->deleteLater();
     finish(Ending::Failed, PictureStatus::notReachable(m_serverBase, error));
 }
 
@@ -328,7 +337,9 @@ void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRe
         return finish(Ending::Installed);
     }
     if (outcome == PictureInstall::Outcome::NothingOffered)
-        return finish(Ending::NothingNew, problem);
+        return finish(
+            Ending::NothingNew,
+            PictureStatus::nothingOffered(platform::siteOf(QUrl(m_serverBase)), m_pickCategory));
     if (!DownloadRetried) {
         // One retry at once per run, and it fetches anew whatever the interval.
         DownloadRetried = true;
@@ -351,7 +362,7 @@ void PictureCycle::finish(Ending ending, const QString& problem)
     else if (Timer2.isActive() && ending == Ending::Superseded)
         setCountdown(QStringLiteral("0")); // the next tick asks with the new choices
     m_view.showBusy(false);
-    m_view.enableRefresh(true);
+    enableRefresh(true);
     showStatus();
     emit ended();
 }

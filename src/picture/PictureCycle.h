@@ -97,6 +97,7 @@ private:
     // Sets the countdown, counted from now, and sleeps until it runs out.
     void setCountdown(const QString& ticks);
     void refresh();
+    void enableRefresh(bool enabled);
     void refreshFromGallery();
     void WB1_NavigateFailed(const QUrl& requested, const QString& error);
     void installEnded(PictureInstall::Outcome outcome, const PictureRecord& record,
@@ -114,13 +115,15 @@ private:
     QString m_serverBase;
     PictureView& m_view;
     PictureInstall m_install;
-    platform::PageRequest m_wb1;
+    platform::Http& m_http;
+    std::unique_ptr<platform::PageRequest> m_wb1; // the random pick on its way, if any
     QRandomGenerator m_random;
     bool m_installed = false;  // a picture was installed since start-up
     bool m_refreshing = false; // from the start of a refresh to its end
-    QUrl m_pick;               // the random pick on its way, if any
-    int m_failures = 0;        // refreshes in a row that failed
-    QString m_problem;         // why the last refresh brought no picture
+    bool m_refreshEnabled = true;
+    QString m_pickCategory; // the category the last random pick asked for, if one
+    int m_failures = 0;     // refreshes in a row that failed
+    QString m_problem;      // why the last refresh brought no picture
     std::optional<PictureRecord> m_shown;
     QFuture<QImage> m_stored;       // the stored picture decoding, from loadStoredPicture ...
     bool m_storedIsPicture = false; // ... and not the placeholder

@@ -68,9 +68,7 @@ void PictureInstall::InstallPicture(const QString& RecordUrl, const QString& Rec
                          if (!problem.isEmpty())
                              end(Outcome::Failed, {}, problem);
                          else if (text == PictureAnswer::nothingOffered)
-                             end(Outcome::NothingOffered, {},
-                                 QStringLiteral("Picture server %1 has no picture to offer")
-                                     .arg(platform::siteOf(QUrl(RecordUrl))));
+                             end(Outcome::NothingOffered);
                          else
                              installRecord(RecordUrl, PictureAnswer::parse(text));
                      });
@@ -78,8 +76,12 @@ void PictureInstall::InstallPicture(const QString& RecordUrl, const QString& Rec
 
 void PictureInstall::cancel()
 {
-    if (m_install)
-        m_install->deleteLater(); // ends the superseded install's transfers
+    if (m_install) {
+        // Its transfers end now, before a newer request goes out; the object itself
+        // later, for this may run inside one of its callbacks.
+        m_http.cancel(m_install);
+        m_install->deleteLater();
+    }
     m_install = nullptr;
 }
 

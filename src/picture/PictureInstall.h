@@ -52,7 +52,8 @@ public:
                       std::function<void(const QString& problem)> done);
 
 signals:
-    // `problem` says in plain words why no picture was installed; empty once one was.
+    // `problem` says in plain words why no picture was installed; empty once one was, and
+    // when the server had none to offer (its caller knows what was asked for).
     void ended(PictureInstall::Outcome outcome, const PictureRecord& record,
                const QString& problem);
 

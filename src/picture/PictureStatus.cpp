@@ -31,6 +31,13 @@ QString text(const Facts& facts)
     return lines.join(u'\n');
 }
 
+QString nothingOffered(const QString& site, const QString& category)
+{
+    if (category.isEmpty())
+        return QStringLiteral("Picture server %1 has no picture to offer").arg(site);
+    return QStringLiteral("Picture server %1 has no picture in %2").arg(site, category);
+}
+
 QString notReachable(const QString& site, const QString& error)
 {
     return QStringLiteral("Picture server %1 not reachable: %2").arg(site, reason(error));

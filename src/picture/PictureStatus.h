@@ -21,6 +21,8 @@ struct Facts
 
 QString text(const Facts& facts);
 
+// "Picture server SITE has no picture in CATEGORY", or "... to offer" for any category.
+QString nothingOffered(const QString& site, const QString& category);
 // "Picture server SITE not reachable: " and the transfer's error.
 QString notReachable(const QString& site, const QString& error);
 // A transfer's error as it reads after a colon: Qt's texts start in capitals.

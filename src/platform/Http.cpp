@@ -3,8 +3,14 @@
 #include "platform/Logging.h"
 
 #include <QTimer>
+#include <QVariant>
 
 namespace platform {
+
+namespace {
+// The context a transfer was started with, kept on the transfer.
+constexpr char contextProperty[] = "artcalContext";
+} // namespace
 
 Http::Http(QObject* parent, const QStringList& moduleFolders)
     : QObject(parent), m_moduleFolders(moduleFolders)
@@ -36,19 +42,27 @@ void Http::download(const QUrl& url, const QString& localPath, qint64 maxBytes,
 
 void Http::abortAll()
 {
+    cancel(nullptr);
+}
+
+void Http::cancel(const QObject* context)
+{
     if (!m_engine)
         return;
     const auto transfers = findChildren<QObject*>(Qt::FindDirectChildrenOnly);
-    for (QObject* transfer : transfers)
-        m_engine->cancel(transfer);
+    for (QObject* transfer : transfers) {
+        if (!context || transfer->property(contextProperty).value<quintptr>() == quintptr(context))
+            m_engine->cancel(transfer);
+    }
 }
 
 void Http::start(const QUrl& url, TransferMode mode, qint64 maxBytes, const QObject* context,
                  Done done, Progress progress, const QString& filePath)
 {
     if (NetworkEngine* network = engine()) {
-        network->start({url, mode, maxBytes, filePath, m_deadline}, this, context,
-                       std::move(progress), std::move(done));
+        QObject* transfer = network->start({url, mode, maxBytes, filePath, m_deadline}, this,
+                                           context, std::move(progress), std::move(done));
+        transfer->setProperty(contextProperty, QVariant::fromValue(quintptr(context)));
         return;
     }
     // Reported from the event loop, as any transfer's end.

@@ -46,6 +46,9 @@ public:
                   const QObject* context, Progress progress, Done done);
     // Cancels every running transfer: no callback runs, partial files are removed.
     void abortAll();
+    // Cancels the transfers started with `context` at once, as its destruction would
+    // later: a transfer cut short may take the connections open at that moment with it.
+    void cancel(const QObject* context);
 
     // Starts one GET with the shared recipe: the building block of the calls above and
     // of the page request. The transfer ends silently when `context` is destroyed.

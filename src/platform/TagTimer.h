@@ -12,6 +12,7 @@ public:
     // monotonic time, which stands still while the machine is suspended: after a wake,
     // or a clock set forward, the owner looks at the wall clock again within this.
     static constexpr qint64 longestSleepMs = 2 * 60 * 1000;
+    static constexpr qint64 preciseBelowMs = 60 * 1000;
 
     TagTimer(QObject* parent, int intervalMs, bool enabled, const QString& tag = {})
         : QTimer(parent), m_tag(tag)
@@ -32,8 +33,13 @@ public:
             start();
     }
     // The next timeout comes `ms` from now (or after the longest sleep); a disabled
-    // timer keeps it for when it is enabled.
-    void sleepFor(qint64 ms) { setInterval(int(std::clamp<qint64>(ms, 0, longestSleepMs))); }
+    // timer keeps it for when it is enabled. A wait under a minute ends on time (a very
+    // coarse timer may wake a second late); a longer one lets the system bunch wake-ups.
+    void sleepFor(qint64 ms)
+    {
+        setTimerType(ms < preciseBelowMs ? Qt::PreciseTimer : Qt::VeryCoarseTimer);
+        setInterval(int(std::clamp<qint64>(ms, 0, longestSleepMs)));
+    }
 
 private:
     QString m_tag;
