@@ -33,6 +33,9 @@ void popup(Form1& form, QPoint globalPos)
         add(QStringLiteral("&Add to My Gallery"), Qt::CTRL | Qt::Key_D,
             [&gallery] { gallery.Label9_Click(); });
     add(QStringLiteral("&Open the picture's page"), {}, [&form] { form.Image1_Click(); });
+    // The skin's own button for it is a strip one or two pixels wide.
+    add(QStringLiteral("Open the picture &server's home page"), {},
+        [&form] { form.calendar().Label13_Click(); });
     add(QStringLiteral("Open the My &Gallery folder"), {},
         [&gallery] { platform::openFolder(gallery.folder()); });
     add(QStringLiteral("Back to &today"), Qt::Key_Home, [&form] { form.calendar().backToToday(); });
