@@ -174,8 +174,10 @@ private slots:
 
     // Installs an hour apart: 600 (25 days) keep every picture of the last 7 days and
     // each older day's last, copies of the newest 50 only; long records keep the file
-    // within 1 MiB; two years on, only the new one is left. A file cut, binary or too
-    // big reads as a shorter or empty history, without copies nothing names.
+    // within 1 MiB. A step back lands on the picture before, also after a start. Two
+    // years on, only the new one is left. A cut file reads as a shorter history, without
+    // copies nothing names; one binary or too big is set aside in place of an older one,
+    // and the copies stay while it is kept.
     void historyBounds_data()
     {
         QTest::addColumn<int>("installs");
@@ -183,7 +185,7 @@ private slots:
         QTest::addColumn<QByteArray>("damage");
         QTest::addColumn<int>("entries"); // read back; -1: fewer than installed
         QTest::newRow("600 installs") << 600 << 10 << QByteArray() << 209;
-        QTest::newRow("long records") << 100 << 20000 << QByteArray() << -1;
+        QTest::newRow("past 1 MiB") << 100 << 20000 << QByteArray() << -1;
         QTest::newRow("cut") << 30 << 10 << QByteArray("cut") << 29;
         QTest::newRow("binary") << 30 << 10 << QByteArray("\0\xff\x01{\"at\"", 7) << 0;
         QTest::newRow("too big") << 30 << 10 << QByteArray(PictureHistory::maxFileBytes + 1, '\n')
@@ -198,11 +200,17 @@ private slots:
         StateDir f;
         f.write("pic.jpg", QByteArray(100 * 1024, 'p'));
         const QDateTime start(QDate(2026, 1, 1), QTime(0, 30));
+        const auto shown = [](const PictureHistory& h) {
+            return h.entries().value(h.cursor()).record.pictureUrl.section('/', -1);
+        };
         {
             PictureHistory history(f.dir.path());
             for (int i = 0; i < installs; ++i)
                 history.add({QString(pageChars, 'p'), QString("http://h/%1.jpg").arg(i), "", ""},
                             start.addSecs(i * 3600), f.path("pic.jpg"));
+            QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 1));
+            history.show(history.cursor() - 1);
+            QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 2));
         }
         const QByteArray file = f.read("History.json");
         QVERIFY(file.size() <= PictureHistory::maxFileBytes);
@@ -210,20 +218,24 @@ private slots:
             f.write("History.json", file.chopped(20));
         else if (!damage.isEmpty())
             f.write("History.json", damage);
+        if (entries == 0)
+            f.write("History.json.unreadable", "older");
         PictureHistory history(f.dir.path());
         QVERIFY(entries < 0 ? history.entries().size() < installs
                             : history.entries().size() == entries);
+        QCOMPARE(f.read("History.json.unreadable"), entries == 0 ? damage : "<missing>");
         if (entries != 0)
-            QCOMPARE(history.entries().at(history.cursor()).at.date(),
-                     start.addSecs((installs - 1) * 3600).date());
-        int named = 0; // copies that entries name: every copy there is, at most 50
+            QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 2));
+        int named = 0; // copies that entries name, at most 50
         for (int i = 0; i < history.entries().size(); ++i)
             named += !history.copyPath(i).isEmpty();
-        QCOMPARE(QDir(f.path("History")).entryList(QDir::Files).size(), named);
-        QCOMPARE(named, entries < 0 || entries == 209 ? 50 : entries);
+        QCOMPARE(named, std::min(int(history.entries().size()), PictureHistory::maxCopies));
+        const auto copies = [&f] { return QDir(f.path("History")).entryList(QDir::Files).size(); };
+        QCOMPARE(copies(), entries == 0 ? installs : named);
         history.add({}, start.addYears(2).addDays(30), f.path("pic.jpg"));
         QCOMPARE(history.entries().size(), 1);
-        QCOMPARE(QDir(f.path("History")).entryList(QDir::Files).size(), 1);
+        PictureHistory{f.dir.path()}; // a start
+        QCOMPARE(copies(), entries == 0 ? installs + 1 : 1);
     }
 
     // Over one damaged state file the window starts with what it can read, writing nothing.
