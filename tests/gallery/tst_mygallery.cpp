@@ -59,6 +59,29 @@ private slots:
         QVERIFY(form.ImageAdded->isVisibleTo(&form) && !form.myGallery().blinking());
     }
 
+    // Only the picture shown leaves My Gallery: its file, when that holds its own record.
+    void remove_data()
+    {
+        QTest::addColumn<QString>("saved"); // the tag of the picture saved before
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("the one shown") << "p!?!http://h/7.jpg!?!7!?!x" << true;
+        QTest::newRow("same file name, other server") << "p!?!http://g/7.jpg!?!7!?!x" << false;
+        QTest::newRow("same address, other id") << "p!?!http://h/7.jpg!?!8!?!x" << false;
+    }
+    void remove()
+    {
+        QFETCH(QString, saved);
+        QFETCH(bool, removed);
+        FormFixture f;
+        Form1& form = f.start();
+        form.Image1->setTag(saved);
+        form.myGallery().Label9_Click();
+        form.Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
+        QCOMPARE(form.myGallery().shownIsSaved(), removed);
+        form.myGallery().removeShown();
+        QCOMPARE(QFile::exists(f.path("MyGallery/7.jpg.data")), !removed);
+    }
+
     // Milliseconds after the save; `next` is when the blink changes next.
     void blink_data()
     {
