@@ -94,9 +94,9 @@ bool PictureHistory::load()
             ++skipped;
         }
     }
-    // Damaged lines among good ones are skipped; a file with none good is not ours to
-    // replace.
-    if (file.error() != QFileDevice::NoError || (skipped > 0 && entries.isEmpty() && !cursorRead))
+    // Damaged lines among good ones are skipped. Every save writes the cursor line, so a
+    // file without it or any entry is not one of ours to replace.
+    if (file.error() != QFileDevice::NoError || (entries.isEmpty() && !cursorRead))
         return false;
     if (skipped > 0)
         qCWarning(lcState) << "history:" << skipped << "damaged lines of" << m_file << "skipped";

@@ -160,17 +160,18 @@ private slots:
     // each older day's last, copies of the newest 50 only; long records keep the file
     // within 1 MiB. A step back lands on the picture before, also after a start. Two
     // years on, only the new one is left. A cut file reads as a shorter history, without
-    // copies nothing names; one binary or too big is set aside in place of an older one,
-    // and the copies stay while it is kept.
+    // copies nothing names; one empty, binary or too big is set aside in place of an
+    // older one, and the copies stay while it is kept.
     void historyBounds_data()
     {
         QTest::addColumn<int>("installs");
         QTest::addColumn<int>("pageChars");
-        QTest::addColumn<QByteArray>("damage");
-        QTest::addColumn<int>("entries"); // read back; -1: fewer than installed
+        QTest::addColumn<QByteArray>("damage"); // the file's new bytes, or "cut"; null: none
+        QTest::addColumn<int>("entries");       // read back; -1: fewer than installed
         QTest::newRow("600 installs") << 600 << 10 << QByteArray() << 209;
         QTest::newRow("past 1 MiB") << 100 << 20000 << QByteArray() << -1;
         QTest::newRow("cut") << 30 << 10 << QByteArray("cut") << 29;
+        QTest::newRow("empty") << 30 << 10 << QByteArray("") << 0;
         QTest::newRow("binary") << 30 << 10 << QByteArray("\0\xff\x01{\"at\"", 7) << 0;
         QTest::newRow("too big") << 30 << 10 << QByteArray(PictureHistory::maxFileBytes + 1, '\n')
                                  << 0;
@@ -200,7 +201,7 @@ private slots:
         QVERIFY(file.size() <= PictureHistory::maxFileBytes);
         if (damage == "cut")
             f.write("History.json", file.chopped(20));
-        else if (!damage.isEmpty())
+        else if (!damage.isNull())
             f.write("History.json", damage);
         if (entries == 0)
             f.write("History.json.unreadable", "older");
