@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -9,9 +10,10 @@
 // four lines.
 namespace GalleryFolder {
 
-// The gallery files' names, sorted by name; hidden files are not listed. Empty when
-// the folder is missing.
-QStringList files(const QString& folder);
+// The gallery files' names in the order a person reads them in `locale`: letters
+// without regard to case, digits as numbers ("pic2" before "pic10"). Hidden files are
+// not listed. Empty when the folder is missing.
+QStringList files(const QString& folder, const QLocale& locale = QLocale());
 
 // The first four lines of a gallery file, missing ones empty; nothing when the file
 // cannot be read.

@@ -48,9 +48,20 @@ std::optional<PictureHistory::Entry> fromJson(const QJsonObject& json)
 PictureHistory::PictureHistory(const QString& stateDir)
     : m_file(stateDir + u'/' + fileName), m_copies(stateDir + u'/' + copiesName)
 {
-    load();
-    // Copies that no entry names: left by a kill between a copy and the save, or by a
-    // history that could not be read.
+    const QString aside = m_file + QStringLiteral(".unreadable");
+    if (!load()) {
+        // Kept for whoever can still read it, with the copies it names; the last one wins.
+        QFile::remove(aside);
+        if (QFile::rename(m_file, aside))
+            qCWarning(lcState) << "history unreadable, set aside as" << aside;
+        else
+            qCWarning(lcState) << "history unreadable and not set aside:" << m_file;
+        return;
+    }
+    // Copies that no entry names, left by a kill between a copy and the save. While a
+    // history set aside is kept, they may be the copies that it names.
+    if (QFileInfo::exists(aside))
+        return;
     QSet<QString> named;
     for (const Entry& entry : m_entries)
         named << entry.copy;
@@ -61,30 +72,37 @@ PictureHistory::PictureHistory(const QString& stateDir)
     }
 }
 
-void PictureHistory::load()
+bool PictureHistory::load()
 {
     QFile file(m_file);
     if (!QFileInfo(m_file).isFile())
-        return;
-    if (file.size() > maxFileBytes || !file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcState) << "history not read:" << m_file << "is too big or unreadable";
-        return;
-    }
+        return true;
+    if (file.size() > maxFileBytes || !file.open(QIODevice::ReadOnly))
+        return false;
+    QList<Entry> entries;
+    int cursor = -1;
+    bool cursorRead = false;
     int skipped = 0;
     while (!file.atEnd()) {
         const QJsonObject json = QJsonDocument::fromJson(file.readLine()).object();
         if (json.contains(u"cursor")) {
-            m_cursor = json.value(u"cursor").toInt(-1);
+            cursor = json.value(u"cursor").toInt(-1);
+            cursorRead = true;
         } else if (const std::optional<Entry> entry = fromJson(json)) {
-            m_entries << *entry;
+            entries << *entry;
         } else {
             ++skipped;
         }
     }
+    // Damaged lines among good ones are skipped. Every save writes the cursor line, so a
+    // file without it or any entry is not one of ours to replace.
+    if (file.error() != QFileDevice::NoError || (entries.isEmpty() && !cursorRead))
+        return false;
     if (skipped > 0)
         qCWarning(lcState) << "history:" << skipped << "damaged lines of" << m_file << "skipped";
-    if (m_cursor < 0 || m_cursor >= m_entries.size())
-        m_cursor = int(m_entries.size()) - 1;
+    m_entries = entries;
+    m_cursor = cursor >= 0 && cursor < entries.size() ? cursor : int(entries.size()) - 1;
+    return true;
 }
 
 bool PictureHistory::add(const PictureRecord& record, const QDateTime& at,

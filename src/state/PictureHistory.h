@@ -27,7 +27,9 @@ public:
     static constexpr int everyPictureDays = 7;
     static constexpr int keptYears = 2;
 
-    // Reads the history of `stateDir`; a missing or unreadable one is empty.
+    // Reads the history of `stateDir`; a missing one is empty. One that cannot be read
+    // at all is renamed "History.json.unreadable" (replacing an older one) and the
+    // history starts empty; the copies stay in place as long as that file is kept.
     explicit PictureHistory(const QString& stateDir);
 
     const QList<Entry>& entries() const { return m_entries; }
@@ -48,7 +50,8 @@ public:
     int countOf(const QDate& day) const;
 
 private:
-    void load();
+    // False when the file is there but nothing in it can be read.
+    bool load();
     void prune(const QDate& today);
     void dropCopies();
     bool save();

@@ -9,6 +9,9 @@ class TestMyGallery : public QObject
 {
     Q_OBJECT
 private slots:
+    // The gallery lists its files in the order of this locale's collation.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
     // `file` is the saved file's name, empty for none; a null address: no record.
     void save_data()
     {
@@ -56,6 +59,29 @@ private slots:
         QVERIFY(form.ImageAdded->isVisibleTo(&form) && !form.myGallery().blinking());
     }
 
+    // Only the picture shown leaves My Gallery: its file, when that holds its own record.
+    void remove_data()
+    {
+        QTest::addColumn<QString>("saved"); // the tag of the picture saved before
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("the one shown") << "p!?!http://h/7.jpg!?!7!?!x" << true;
+        QTest::newRow("same file name, other server") << "p!?!http://g/7.jpg!?!7!?!x" << false;
+        QTest::newRow("same address, other id") << "p!?!http://h/7.jpg!?!8!?!x" << false;
+    }
+    void remove()
+    {
+        QFETCH(QString, saved);
+        QFETCH(bool, removed);
+        FormFixture f;
+        Form1& form = f.start();
+        form.Image1->setTag(saved);
+        form.myGallery().Label9_Click();
+        form.Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
+        QCOMPARE(form.myGallery().shownIsSaved(), removed);
+        form.myGallery().removeShown();
+        QCOMPARE(QFile::exists(f.path("MyGallery/7.jpg.data")), !removed);
+    }
+
     // Milliseconds after the save; `next` is when the blink changes next.
     void blink_data()
     {
@@ -84,7 +110,13 @@ private slots:
         QTest::addColumn<QStringList>("files"); // name=content
         QTest::addColumn<QString>("opened");
         const QString tooBig = QString(2 << 20, u'x');
-        QTest::newRow("sorted by name") << QStringList{"b.data=\n\n2", "a.data=\r\n\r\n1"} << "1,2";
+        // By name as read: case aside (then "A" before "a", every time), numbers whole.
+        QTest::newRow("letters") << QStringList{"C.data=\n\nC", "b.data=\r\n\r\nb", "a.data=\n\na",
+                                                "A.data=\n\nA"}
+                                 << "A,a,b,C";
+        QTest::newRow("numbers") << QStringList{"pic10.data=\n\n10", "pic9.data=\n\n9",
+                                                "pic2.data=\n\n2"}
+                                 << "2,9,10";
         QTest::newRow("short file") << QStringList{"a.data=\n", "b.data=\n\n2"} << ",2";
         QTest::newRow("others") << QStringList{"a.txt=\n\n1", ".b.data=\n\n2", "c.data=\n\n3"}
                                 << "3";

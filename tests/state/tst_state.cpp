@@ -4,7 +4,6 @@
 #include "settings/SettingsFile.h"
 #include "state/PictureHistory.h"
 #include "state/PicturePair.h"
-#include "state/PictureRecord.h"
 #include "state/StateFolder.h"
 
 #include <QTest>
@@ -82,22 +81,6 @@ private slots:
         QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList{"Settings.dat"});
     }
 
-    void pictureTag_data()
-    {
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<QStringList>("fields");
-        QTest::newRow("no separator") << "http://x/p" << QStringList{"http://x/p", "", "", ""};
-        QTest::newRow("empty fields") << "!?!u!?!!?!" << QStringList{"", "u", "", ""};
-        QTest::newRow("separator in a field")
-            << "a!?!b!?!c!?!d!?!e" << QStringList{"a", "b", "c", "d"};
-    }
-    void pictureTag()
-    {
-        QFETCH(QString, tag);
-        QFETCH(QStringList, fields);
-        QCOMPARE(PictureRecord::fromTag(tag).toLines(), fields);
-    }
-
     // Installed in share/, run from bin/; only a chosen user folder is seeded, never over a file.
     void stateFolder_data()
     {
@@ -131,8 +114,9 @@ private slots:
     }
 
     // A kill at any step of putting a new picture in place, then a start: the picture and
-    // its record match, old or new, and nothing of the install is left over. A record
-    // that cannot be written leaves the old pair.
+    // its record match, old or new, and nothing of the install is left over; an install
+    // that ran to its end leaves nothing over without that start. A record that cannot
+    // be written leaves the old pair.
     void picturePair_data()
     {
         using Step = PicturePair::Step;
@@ -162,7 +146,7 @@ private slots:
             PicturePair::replace(f.dir.path(), f.path("image.jpg.Ab12Cd.download"), {"new"}, &error,
                                  [&](PicturePair::Step step) { return int(step) == killedAfter; });
         QCOMPARE(done, recordWritable);
-        if (recordWritable)
+        if (killedAfter >= 0)
             PicturePair::recover(f.dir.path()); // the next start
         QCOMPARE(f.read("image.jpg") + f.read("image.jpg.dat"),
                  (pair + " picture" + pair + "\r\n").toUtf8());
@@ -174,17 +158,20 @@ private slots:
 
     // Installs an hour apart: 600 (25 days) keep every picture of the last 7 days and
     // each older day's last, copies of the newest 50 only; long records keep the file
-    // within 1 MiB; two years on, only the new one is left. A file cut, binary or too
-    // big reads as a shorter or empty history, without copies nothing names.
+    // within 1 MiB. A step back lands on the picture before, also after a start. Two
+    // years on, only the new one is left. A cut file reads as a shorter history, without
+    // copies nothing names; one empty, binary or too big is set aside in place of an
+    // older one, and the copies stay while it is kept.
     void historyBounds_data()
     {
         QTest::addColumn<int>("installs");
         QTest::addColumn<int>("pageChars");
-        QTest::addColumn<QByteArray>("damage");
-        QTest::addColumn<int>("entries"); // read back; -1: fewer than installed
+        QTest::addColumn<QByteArray>("damage"); // the file's new bytes, or "cut"; null: none
+        QTest::addColumn<int>("entries");       // read back; -1: fewer than installed
         QTest::newRow("600 installs") << 600 << 10 << QByteArray() << 209;
-        QTest::newRow("long records") << 100 << 20000 << QByteArray() << -1;
+        QTest::newRow("past 1 MiB") << 100 << 20000 << QByteArray() << -1;
         QTest::newRow("cut") << 30 << 10 << QByteArray("cut") << 29;
+        QTest::newRow("empty") << 30 << 10 << QByteArray("") << 0;
         QTest::newRow("binary") << 30 << 10 << QByteArray("\0\xff\x01{\"at\"", 7) << 0;
         QTest::newRow("too big") << 30 << 10 << QByteArray(PictureHistory::maxFileBytes + 1, '\n')
                                  << 0;
@@ -198,32 +185,42 @@ private slots:
         StateDir f;
         f.write("pic.jpg", QByteArray(100 * 1024, 'p'));
         const QDateTime start(QDate(2026, 1, 1), QTime(0, 30));
+        const auto shown = [](const PictureHistory& h) {
+            return h.entries().value(h.cursor()).record.pictureUrl.section('/', -1);
+        };
         {
             PictureHistory history(f.dir.path());
             for (int i = 0; i < installs; ++i)
                 history.add({QString(pageChars, 'p'), QString("http://h/%1.jpg").arg(i), "", ""},
                             start.addSecs(i * 3600), f.path("pic.jpg"));
+            QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 1));
+            history.show(history.cursor() - 1);
+            QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 2));
         }
         const QByteArray file = f.read("History.json");
         QVERIFY(file.size() <= PictureHistory::maxFileBytes);
         if (damage == "cut")
             f.write("History.json", file.chopped(20));
-        else if (!damage.isEmpty())
+        else if (!damage.isNull())
             f.write("History.json", damage);
+        if (entries == 0)
+            f.write("History.json.unreadable", "older");
         PictureHistory history(f.dir.path());
         QVERIFY(entries < 0 ? history.entries().size() < installs
                             : history.entries().size() == entries);
+        QCOMPARE(f.read("History.json.unreadable"), entries == 0 ? damage : "<missing>");
         if (entries != 0)
-            QCOMPARE(history.entries().at(history.cursor()).at.date(),
-                     start.addSecs((installs - 1) * 3600).date());
-        int named = 0; // copies that entries name: every copy there is, at most 50
+            QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 2));
+        int named = 0; // copies that entries name, at most 50
         for (int i = 0; i < history.entries().size(); ++i)
             named += !history.copyPath(i).isEmpty();
-        QCOMPARE(QDir(f.path("History")).entryList(QDir::Files).size(), named);
-        QCOMPARE(named, entries < 0 || entries == 209 ? 50 : entries);
+        QCOMPARE(named, std::min(int(history.entries().size()), PictureHistory::maxCopies));
+        const auto copies = [&f] { return QDir(f.path("History")).entryList(QDir::Files).size(); };
+        QCOMPARE(copies(), entries == 0 ? installs : named);
         history.add({}, start.addYears(2).addDays(30), f.path("pic.jpg"));
         QCOMPARE(history.entries().size(), 1);
-        QCOMPARE(QDir(f.path("History")).entryList(QDir::Files).size(), 1);
+        PictureHistory{f.dir.path()}; // a start
+        QCOMPARE(copies(), entries == 0 ? installs + 1 : 1);
     }
 
     // Over one damaged state file the window starts with what it can read, writing nothing.
