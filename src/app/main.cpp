@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "platform/NetworkWatch.h"
+#include "platform/SingleInstance.h"
 #include "platform/WebAddress.h"
 #include "state/StateFolder.h"
 
@@ -14,7 +15,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
-#include <cstring>
 #include <future>
 #include <memory>
 #include <optional>
@@ -33,22 +33,19 @@ int usageError(const QString& reason)
     return 2;
 }
 
-// --help and --version print and end: they must work without a display (over ssh, in
-// a terminal), so for them no GUI is started. The value given to an option is no
-// option, though: "--data-dir -v" names a folder.
-bool asksForText(int argc, char* argv[])
+// The platform the widget runs on, decided before Qt is: a desktop widget must know
+// where it and the pointer are, which native Wayland does not tell a client, so it runs
+// through X11 (XWayland) where there is an X display, unless told otherwise. Empty when
+// there is no display at all, which Qt would answer with an abort.
+QByteArray choosePlatform()
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--data-dir") == 0 || std::strcmp(argv[i], "--server") == 0) {
-            ++i;
-            continue;
-        }
-        for (const char* text : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
-            if (std::strcmp(argv[i], text) == 0)
-                return true;
-        }
-    }
-    return false;
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return qgetenv("QT_QPA_PLATFORM");
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        return "xcb";
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return "wayland";
+    return {};
 }
 
 // The server's base address: http or https with a host, without trailing "/" so that
@@ -66,32 +63,13 @@ std::optional<QString> serverBase(const QString& given)
 
 int main(int argc, char* argv[])
 {
-    // A desktop widget must know where it and the pointer are, which native Wayland
-    // does not tell a client: run through X11 (XWayland) unless told otherwise.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-
-    // The first text the window lays out needs fontconfig's configuration and caches
-    // (some fifty files to parse), then Qt's list of the installed fonts. Threads of
-    // their own read the first while Qt connects to the display and build the second
-    // while the window is made, instead of one after the other.
-    const bool textOnly = asksForText(argc, argv);
-    std::shared_future<FcBool> fontconfig;
-    if (!textOnly)
-        fontconfig = std::async(std::launch::async, FcInit).share();
-
     QCoreApplication::setApplicationName(QStringLiteral("artcal"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
-    const std::unique_ptr<QCoreApplication> app =
-        textOnly ? std::make_unique<QCoreApplication>(argc, argv)
-                 : std::make_unique<QApplication>(argc, argv);
-    std::future<void> fontList;
-    if (!textOnly)
-        fontList = std::async(std::launch::async, [fontconfig] {
-            fontconfig.wait();
-            QFontDatabase::families();
-        });
-
+    // The command line is read before any application object exists: help, version
+    // and usage errors need no display (over ssh, in a terminal).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A desktop calendar with a picture of the day."));
@@ -107,12 +85,14 @@ int main(int argc, char* argv[])
         QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8642"));
     parser.addOption(dataDir);
     parser.addOption(server);
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help))
-        parser.showHelp();
-    if (parser.isSet(version))
+    if (parser.isSet(help) || parser.isSet(version)) {
+        const QCoreApplication text(argc, argv);
+        if (parser.isSet(help))
+            parser.showHelp();
         parser.showVersion();
+    }
     if (!parser.positionalArguments().isEmpty())
         return usageError(
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
@@ -121,6 +101,23 @@ int main(int argc, char* argv[])
         return usageError(QStringLiteral("--server needs an http or https address with a host, "
                                          "not \"%1\"")
                               .arg(parser.value(server)));
+
+    const QByteArray qpa = choosePlatform();
+    if (qpa.isEmpty())
+        return failStartup(
+            QStringLiteral("no display: neither DISPLAY nor WAYLAND_DISPLAY is set"));
+    qputenv("QT_QPA_PLATFORM", qpa);
+
+    // The first text the window lays out needs fontconfig's configuration and caches
+    // (some fifty files to parse), then Qt's list of the installed fonts. Threads of
+    // their own read the first while Qt connects to the display and build the second
+    // while the window is made, instead of one after the other.
+    std::shared_future<FcBool> fontconfig = std::async(std::launch::async, FcInit).share();
+    QApplication app(argc, argv);
+    std::future<void> fontList = std::async(std::launch::async, [fontconfig] {
+        fontconfig.wait();
+        QFontDatabase::families();
+    });
 
     const QString exeDir = QCoreApplication::applicationDirPath();
     StateFolder::Places places{parser.value(dataDir),
@@ -140,6 +137,13 @@ int main(int argc, char* argv[])
     if (stateDir.isEmpty())
         return failStartup(error);
 
+    platform::SingleInstance instance(stateDir);
+    if (!instance.acquire()) {
+        std::fprintf(stderr, "artcal: already running on %s; it was asked to come forward\n",
+                     qPrintable(QDir::toNativeSeparators(stateDir)));
+        return 0;
+    }
+
     // What a start at login repeats: the options given, the folder made absolute.
     QStringList given;
     if (parser.isSet(dataDir))
@@ -150,6 +154,11 @@ int main(int argc, char* argv[])
     // otherwise stay 30 s and wake once more to end; the fills of one paint come closer.
     QThreadPool::globalInstance()->setExpiryTimeout(1000);
     Form1 form({stateDir, *base, given, artFolders});
+    QObject::connect(&instance, &platform::SingleInstance::comeForward, &form, [&form] {
+        form.showNormal();
+        form.raise();
+        form.activateWindow();
+    });
     // Asking NetworkManager about the network talks to the system bus: it waits until
     // the first frame is up.
     std::unique_ptr<platform::NetworkWatch> network;
