@@ -20,7 +20,8 @@ for f in bin/artcal bin/artcal-server "$module" share/artcal/Settings.dat share/
          share/artcal/default.jpg share/artcal/art/skin.rgbx share/artcal/art/calendar@2x.rgbx \
          share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
          share/metainfo/io.github.artcal.artcal.metainfo.xml share/systemd/user/artcal-server.service \
-         share/doc/artcal/copyright; do
+         share/doc/artcal/copyright \
+         share/man/man1/artcal.1.gz share/man/man1/artcal-server.1.gz; do
   [ -s "$f" ] || fail "$f is not installed"
 done
 # Each PNG icon is as wide and as high as its folder says (the PNG header holds both).
@@ -34,6 +35,21 @@ grep -q '^Exec=artcal$' $desktop || fail "the desktop entry does not start artca
 grep -q '^StartupWMClass=artcal$' $desktop || fail "the desktop entry does not name the window class"
 desktop-file-validate $desktop || fail "desktop-file-validate rejects the desktop entry"
 appstreamcli validate --no-net share/metainfo/*.xml >/dev/null || fail "appstreamcli rejects the metainfo"
+# Each man page, as man shows it, lists its program's options.
+while read -r program options; do
+  MANPAGER=cat man -l share/man/man1/$program.1.gz >"$work/man" 2>/dev/null || fail "man cannot show $program.1.gz"
+  for option in $options; do
+    grep -Eq -- "^ +$option( |$)" "$work/man" || fail "man $program does not show $option"
+  done
+done <<'EOF'
+artcal --data-dir --server
+artcal-server --library --port --demo
+EOF
+# The build runs the server in an empty environment: its page (the last one read) names
+# the user's folders, not the builder's.
+tr -d ' \n' <"$work/man" >"$work/page"
+grep -qF '(default~/.local/share/artcal-server/library)' "$work/page" ||
+  fail "man artcal-server names another library"
 # The unit starts the server of this prefix; verify also checks that it is executable.
 unit=share/systemd/user/artcal-server.service
 grep -qx "ExecStart=$work/prefix/bin/artcal-server --demo" $unit || fail "the unit starts $(grep ExecStart $unit)"
