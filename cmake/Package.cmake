@@ -17,10 +17,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What no library link shows: the fonts the skin is painted with, and the browser launch.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core, xdg-utils")
-# Qt's menus and dialogs follow the desktop's style with it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-gtk-platformtheme)
+# What no library link shows: the fonts the skin is painted with.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
+# Qt's menus and dialogs follow the desktop's style with the theme. Qt opens pages and
+# folders with xdg-open, else with $BROWSER or a browser it knows by name; with none
+# of them the widget logs that nothing opened and runs on.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-gtk-platformtheme, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${PROJECT_SOURCE_DIR}/packaging/postinst
   ${PROJECT_SOURCE_DIR}/packaging/postrm)

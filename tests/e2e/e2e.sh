@@ -33,13 +33,6 @@ wait_for() {
   done
 }
 
-start_xvfb() {
-  exec 5< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null & echo "pid $!"; wait)
-  read -r _ xvfb <&5
-  read -r display_number <&5
-  export DISPLAY=:$display_number
-}
-
 start_server() { # [port]
   "$server" --library "$work/library" --port "${1:-0}" --seed 7 >"$work/server.log" 2>&1 &
   srv=$!
@@ -258,7 +251,8 @@ close_button_ends_with_status_0() {
   [ "$status" = 0 ] || fail "exit status $status"
 }
 
-start_xvfb
+source "$(dirname "$0")/../../scripts/lib/xvfb.bash"
+start_xvfb 800x600x24 || exit 1
 log "painting a small demo library"
 "$server" --demo --library "$work/library" --port 0 --seed 7 >"$work/demo.log" 2>&1 &
 srv=$!

@@ -20,7 +20,8 @@ for f in bin/artcal bin/artcal-server "$module" share/artcal/Settings.dat share/
          share/artcal/default.jpg share/artcal/art/skin.rgbx share/artcal/art/calendar@2x.rgbx \
          share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
          share/metainfo/io.github.artcal.artcal.metainfo.xml share/systemd/user/artcal-server.service \
-         share/doc/artcal/copyright; do
+         share/doc/artcal/copyright \
+         share/man/man1/artcal.1.gz share/man/man1/artcal-server.1.gz; do
   [ -s "$f" ] || fail "$f is not installed"
 done
 # Each PNG icon is as wide and as high as its folder says (the PNG header holds both).
@@ -34,6 +35,16 @@ grep -q '^Exec=artcal$' $desktop || fail "the desktop entry does not start artca
 grep -q '^StartupWMClass=artcal$' $desktop || fail "the desktop entry does not name the window class"
 desktop-file-validate $desktop || fail "desktop-file-validate rejects the desktop entry"
 appstreamcli validate --no-net share/metainfo/*.xml >/dev/null || fail "appstreamcli rejects the metainfo"
+# Each man page, as man shows it (read without spaces), lists its program's options, and
+# the server's names the user's folders, not the builder's.
+while read -r program words; do
+  MANPAGER=cat man -l share/man/man1/$program.1.gz 2>/dev/null | tr -d ' \n' >"$work/man" ||
+    fail "man cannot show $program"
+  for word in $words; do grep -qF -- "$word" "$work/man" || fail "man $program does not show $word"; done
+done <<'EOF'
+artcal --data-dir<dir> --server<url>
+artcal-server --library<dir> --port<port> (default~/.local/share/artcal-server/library)
+EOF
 # The unit starts the server of this prefix; verify also checks that it is executable.
 unit=share/systemd/user/artcal-server.service
 grep -qx "ExecStart=$work/prefix/bin/artcal-server --demo" $unit || fail "the unit starts $(grep ExecStart $unit)"
