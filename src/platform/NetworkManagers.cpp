@@ -4,10 +4,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
+#include <QTimer>
 
 namespace platform {
 
 namespace {
+constexpr int deleteAfterMs = 2000;
+
 bool hasReplies(const QNetworkAccessManager* manager)
 {
     return manager->findChild<QNetworkReply*>(QString(), Qt::FindDirectChildrenOnly) != nullptr;
@@ -46,8 +49,13 @@ void NetworkManagers::retire(QNetworkAccessManager* manager)
 void NetworkManagers::collect()
 {
     for (qsizetype i = m_retired.size() - 1; i >= 0; --i) {
-        if (!hasReplies(m_retired[i]))
-            m_retired.takeAt(i)->deleteLater();
+        if (hasReplies(m_retired[i]))
+            continue;
+        // Deleting a manager waits for its network thread, which may still be reading
+        // what a hostile server sent (a few hundred ms, measured): later, not now.
+        QNetworkAccessManager* manager = m_retired.takeAt(i);
+        manager->setParent(&m_leaving);
+        QTimer::singleShot(deleteAfterMs, manager, &QObject::deleteLater);
     }
 }
 

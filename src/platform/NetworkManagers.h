@@ -24,13 +24,14 @@ public:
     QNetworkAccessManager& current();
     // Later requests go through a fresh manager; `manager` goes once its replies have.
     void retire(QNetworkAccessManager* manager);
-    // Deletes the retired managers that have no reply left.
+    // Deletes, soon, the retired managers that have no reply left.
     void collect();
 
 private:
     QNetworkCookieJar m_jar;
     QNetworkAccessManager* m_current = nullptr; // made for the first request after a retire
     QList<QNetworkAccessManager*> m_retired;
+    QObject m_leaving; // the retired managers without replies, until they are deleted
 };
 
 } // namespace platform
