@@ -224,7 +224,7 @@ HttpServer::~HttpServer()
         ::close(m_socket);
 }
 
-int HttpServer::bind(const QString& address, int port)
+int HttpServer::bind(const QString& address, int port, QString* problem)
 {
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
@@ -232,27 +232,39 @@ int HttpServer::bind(const QString& address, int port)
     hints.ai_flags = AI_PASSIVE;
     addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
-    if (::getaddrinfo(address.toUtf8().constData(), service.c_str(), &hints, &found) != 0)
+    const int lookup = ::getaddrinfo(address.toUtf8().constData(), service.c_str(), &hints, &found);
+    if (lookup != 0) {
+        if (problem)
+            *problem = QString::fromLocal8Bit(::gai_strerror(lookup));
         return -1;
+    }
+    int error = 0;
     for (const addrinfo* candidate = found; candidate && m_socket < 0;
          candidate = candidate->ai_next) {
         const int socket = ::socket(candidate->ai_family, candidate->ai_socktype | SOCK_CLOEXEC,
                                     candidate->ai_protocol);
-        if (socket < 0)
+        if (socket < 0) {
+            error = errno;
             continue;
+        }
         // A port in TIME_WAIT may be reused; SO_REUSEPORT is not set, so a second server on
         // a busy port fails instead of taking half its requests.
         const int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
         if (::bind(socket, candidate->ai_addr, candidate->ai_addrlen) == 0 &&
-            ::listen(socket, SOMAXCONN) == 0)
+            ::listen(socket, SOMAXCONN) == 0) {
             m_socket = socket;
-        else
+        } else {
+            error = errno;
             ::close(socket);
+        }
     }
     ::freeaddrinfo(found);
-    if (m_socket < 0)
+    if (m_socket < 0) {
+        if (problem)
+            *problem = QString::fromLocal8Bit(std::strerror(error));
         return -1;
+    }
     sockaddr_storage bound = {};
     socklen_t length = sizeof(bound);
     ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&bound), &length);

@@ -80,8 +80,9 @@ public:
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
-    // Binds to `address`; port 0 picks a free one. Returns the port, or -1.
-    int bind(const QString& address, int port);
+    // Binds to `address`; port 0 picks a free one. Returns the port, or -1 and, in
+    // `problem`, why (the system's words: "Address already in use").
+    int bind(const QString& address, int port, QString* problem = nullptr);
     // Serves until stop(); false when the bound socket could not be served.
     bool listen();
     void stop();

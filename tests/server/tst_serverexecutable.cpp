@@ -34,9 +34,19 @@ void TestServerExecutable::run_data()
         "has 0 pictures");
     row("no demo", {"--library", "USED"}, SIGHUP, 0, "has 0 pictures");
     row("no library folder", {}, 0, 1, "no library folder");
-    row("port too large", {"--port", "70000"}, 0, 2, "--port takes 0 to 65535");
-    row("seed not a number", {"--seed", "x"}, 0, 2, "--seed a number");
-    row("port in use", {"--port", "BUSY", "--library", "USED"}, 0, 1, "cannot listen");
+    row("help", {"--help", "--port", "70000"}, 0, 0, "--trust-proxy <address>");
+    row("version", {"--version"}, 0, 0, "artcal-server " ARTCAL_VERSION "\n");
+    // Mistakes on the command line name what was given, and nothing else.
+    row("unknown option", {"--prot", "1"}, 0, 2, "artcal-server: Unknown option 'prot'.\n");
+    row("stray argument", {"stray"}, 0, 2, "artcal-server: unexpected argument \"stray\"\n");
+    row("port too large", {"--port", "70000"}, 0, 2,
+        "artcal-server: --port takes 0 to 65535, not \"70000\"\n");
+    row("seed not a number", {"--seed", "x"}, 0, 2,
+        "artcal-server: --seed takes a whole number from 0 to 4294967295, not \"x\"\n");
+    row("proxy not an address", {"--trust-proxy", "proxy.example"}, 0, 2,
+        "artcal-server: --trust-proxy takes an IP address, not \"proxy.example\"\n");
+    row("port in use", {"--port", "BUSY", "--library", "USED"}, 0, 1,
+        "cannot listen on 127.0.0.1 port BUSY: address already in use");
     row("library is a file", {"--library", "FILE"}, 0, 1, "no library folder");
     row("demo library is a file", {"--demo", "--library", "FILE"}, 0, 1,
         "cannot create the library");
@@ -44,8 +54,6 @@ void TestServerExecutable::run_data()
         "must be a readable file");
     row("key file others can read", {"--library", "USED", "--key-file", "FILE"}, SIGTERM, 0,
         "can be read by other users");
-    row("proxy not an address", {"--trust-proxy", "proxy.example"}, 0, 2,
-        "--trust-proxy takes an IP address");
 }
 
 void TestServerExecutable::run()
@@ -62,6 +70,7 @@ void TestServerExecutable::run()
             file.setPermissions(QFile::ReadOwner | QFile::ReadOther));
     file.close();
     QVERIFY(QDir(dir.path()).mkpath("used/Mine"));
+    said.replace("BUSY", QByteArray::number(busy.serverPort()));
     arguments.replaceInStrings("BUSY", QString::number(busy.serverPort()))
         .replaceInStrings("FILE", file.fileName())
         .replaceInStrings("USED", dir.filePath("used"));
@@ -92,6 +101,8 @@ void TestServerExecutable::run()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);
     QVERIFY2(output.contains(said), output.constData());
+    if (exitCode == 2)
+        QVERIFY2(output.contains("\nTry \"artcal-server --help\".\n"), output.constData());
     // A server that ran made its key, for its user alone.
     const QFileInfo key(dir.filePath("data/artcal-server/key"));
     if (signal && !arguments.contains("--key-file"))
