@@ -3,12 +3,16 @@
 #include "RawHttp.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <memory>
+#include <vector>
 
 class TestServerExecutable : public QObject
 {
@@ -25,14 +29,17 @@ void TestServerExecutable::run_data()
     QTest::addColumn<int>("signal"); // sent once it listens; 0: it ends by itself
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("said"); // in its output
+    QTest::addColumn<int>("idle");        // keep-alive connections left open at the signal
     const auto row = [](const char* name, const QStringList& arguments, int signal, int exitCode,
-                        const char* said) {
-        QTest::newRow(name) << arguments << signal << exitCode << QByteArray(said);
+                        const char* said, int idle = 0) {
+        QTest::newRow(name) << arguments << signal << exitCode << QByteArray(said) << idle;
     };
     row("demo creates the library", {"--demo"}, SIGTERM, 0, "has 30 pictures in 5 categories");
     row("demo leaves a folder in use alone", {"--demo", "--library", "USED"}, SIGINT, 0,
         "has 0 pictures");
     row("no demo", {"--library", "USED"}, SIGHUP, 0, "has 0 pictures");
+    row("stops with idle connections open", {"--library", "USED"}, SIGTERM, 0, "has 0 pictures",
+        10);
     row("no library folder", {}, 0, 1, "no library folder");
     row("help", {"--help", "--port", "70000"}, 0, 0, "--trust-proxy <address>");
     row("version", {"--version"}, 0, 0, "artcal-server " ARTCAL_VERSION "\n");
@@ -62,6 +69,7 @@ void TestServerExecutable::run()
     QFETCH(int, signal);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, said);
+    QFETCH(int, idle);
     QTemporaryDir dir;
     QTcpServer busy;
     QFile file(dir.filePath("file"));
@@ -89,14 +97,33 @@ void TestServerExecutable::run()
     // Painting the demo library comes first; under sanitizers that takes a while.
     while (signal && !output.contains("listening on") && process.waitForReadyRead(120000))
         output += process.readAll();
+    std::vector<std::unique_ptr<QTcpSocket>> keptAlive;
+    QElapsedTimer stopping;
     if (signal) {
         // It is stopped once it answers: a signal between the line and the serving is lost.
         const QByteArray listening = "listening on http://127.0.0.1:";
-        const QByteArray port = output.mid(output.indexOf(listening) + listening.size());
-        QVERIFY(rawRequest(port.split('\n')[0].toInt(), "/").startsWith("HTTP/1.1 200"));
+        const quint16 port =
+            output.mid(output.indexOf(listening) + listening.size()).split('\n')[0].toUShort();
+        QVERIFY(rawRequest(port, "/").startsWith("HTTP/1.1 200"));
+        // Widgets keep their connection open between requests.
+        for (int i = 0; i < idle; ++i) {
+            auto& socket = keptAlive.emplace_back(std::make_unique<QTcpSocket>());
+            socket->connectToHost(QHostAddress::LocalHost, port);
+            socket->write("GET / HTTP/1.1\r\nHost: localhost\r\n\r\n");
+            QByteArray answer;
+            while (!answer.contains("</html>") && socket->waitForReadyRead(10000))
+                answer += socket->readAll();
+            QVERIFY2(answer.startsWith("HTTP/1.1 200") && !answer.contains("Connection: close"),
+                     answer.left(200).constData());
+        }
+        stopping.start();
         ::kill(pid_t(process.processId()), signal);
     }
     QVERIFY(process.waitForFinished(30000));
+    // Waiting for idle connections to time out (10 s) would be a fault; a loaded machine
+    // under sanitizers takes well under a second.
+    if (idle)
+        QVERIFY2(stopping.elapsed() < 5000, qPrintable(QString::number(stopping.elapsed())));
     output += process.readAll();
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);
