@@ -163,6 +163,8 @@ void TestServerRoute::clientAddress_data()
         << QByteArray("10.0.0.9") << QByteArrayList{"10.0.0.7"} << QByteArray("10.0.0.9");
     QTest::newRow("no header") << proxy << QByteArrayList{} << proxy;
     QTest::newRow("not an address") << proxy << QByteArrayList{"10.0.0.7, evil"} << proxy;
+    QTest::newRow("the proxy's last entry of three")
+        << proxy << QByteArrayList{"6.6.6.6, 1.1.1.1, 10.0.0.7"} << QByteArray("10.0.0.7");
 }
 
 void TestServerRoute::clientAddress()
@@ -203,6 +205,10 @@ void TestServerRoute::pickCookie_data()
     row("no picture, the ones before kept", signedValue({std::nullopt, {3, 12}}, key), -1, {3, 12});
     row("another id, same signature", "8" + seven.mid(1));
     row("signed with another key", signedValue({7}, QByteArray(32, 'x')));
+    QByteArray lastByteRight = seven;
+    for (qsizetype i = seven.indexOf('.') + 1; i < seven.size() - 1; ++i)
+        lastByteRight[i] = seven[i] == 'A' ? 'B' : 'A';
+    row("signature right in its last byte only", lastByteRight);
     row("signature cut", seven.chopped(1));
     row("no signature", "7");
     row("empty", {});
