@@ -2,11 +2,11 @@
 
 namespace server {
 
-void CurrentPictures::set(const std::string& client, std::optional<quint64> id)
+void CurrentPictures::remember(const std::string& client, std::optional<quint64> id)
 {
     std::lock_guard lock(m_mutex);
     if (const auto it = m_entries.find(client); it != m_entries.end()) {
-        it->second.id = id;
+        it->second.pick = it->second.pick.after(id);
         m_ages.splice(m_ages.end(), m_ages, it->second.age);
         return;
     }
@@ -15,14 +15,14 @@ void CurrentPictures::set(const std::string& client, std::optional<quint64> id)
         m_ages.pop_front();
     }
     m_ages.push_back(client);
-    m_entries.emplace(client, Entry{id, std::prev(m_ages.end())});
+    m_entries.emplace(client, Entry{PickCookie::Pick().after(id), std::prev(m_ages.end())});
 }
 
-std::optional<quint64> CurrentPictures::get(const std::string& client) const
+std::optional<PickCookie::Pick> CurrentPictures::get(const std::string& client) const
 {
     std::lock_guard lock(m_mutex);
     const auto it = m_entries.find(client);
-    return it == m_entries.end() ? std::nullopt : it->second.id;
+    return it == m_entries.end() ? std::nullopt : std::optional(it->second.pick);
 }
 
 } // namespace server

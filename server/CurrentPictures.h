@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include "PickCookie.h"
 
 #include <list>
 #include <mutex>
@@ -10,21 +10,23 @@
 
 namespace server {
 
-// Each client address's current picture, so two widgets never swap pictures. Bounded:
-// past `capacity` clients the one set longest ago is forgotten.
+// Each client address's current picture and last few pictures, for clients that keep no
+// cookie: two widgets never swap pictures, and a pick avoids the address's recent ones.
+// Bounded: past `capacity` clients the one set longest ago is forgotten.
 class CurrentPictures
 {
 public:
     explicit CurrentPictures(size_t capacity = 4096) : m_capacity(capacity) {}
 
-    // `id` empty means the client's last pick found nothing (answer "-1").
-    void set(const std::string& client, std::optional<quint64> id);
-    std::optional<quint64> get(const std::string& client) const;
+    // Takes the client's pick of `id` (empty: the pick found nothing) into its memory.
+    void remember(const std::string& client, std::optional<quint64> id);
+    // Nothing for a client not (or no longer) known.
+    std::optional<PickCookie::Pick> get(const std::string& client) const;
 
 private:
     struct Entry
     {
-        std::optional<quint64> id;
+        PickCookie::Pick pick;
         std::list<std::string>::iterator age;
     };
 

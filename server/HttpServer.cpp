@@ -87,7 +87,8 @@ HttpRequest requestOf(MHD_Connection* connection, const char* method, std::strin
     return request;
 }
 
-MHD_Result queue(MHD_Connection* connection, HttpResponse& response)
+// Queues the answer; `last` closes the connection after it.
+MHD_Result queue(MHD_Connection* connection, HttpResponse& response, bool last)
 {
     MHD_Response* answer = nullptr;
     if (response.file >= 0) {
@@ -105,6 +106,8 @@ MHD_Result queue(MHD_Connection* connection, HttpResponse& response)
         MHD_add_response_header(answer, MHD_HTTP_HEADER_CONTENT_TYPE, response.contentType.c_str());
     for (const auto& [name, value] : response.headers)
         MHD_add_response_header(answer, name.c_str(), value.c_str());
+    if (last)
+        MHD_add_response_header(answer, MHD_HTTP_HEADER_CONNECTION, "close");
     const MHD_Result queued = MHD_queue_response(connection, unsigned(response.status), answer);
     MHD_destroy_response(answer);
     return queued;
@@ -165,10 +168,64 @@ struct HttpServer::Callbacks
 {
     static void* begin(void*, const char* uri, MHD_Connection*) { return new Exchange(uri); }
 
-    static void end(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode)
+    static void end(void* self, MHD_Connection* connection, void** context,
+                    MHD_RequestTerminationCode)
     {
         delete static_cast<Exchange*>(*context);
         *context = nullptr;
+        auto& server = *static_cast<HttpServer*>(self);
+        std::lock_guard lock(server.m_mutex);
+        const auto it = server.m_connections.find(connection);
+        if (it == server.m_connections.end() || !it->second.answering)
+            return;
+        it->second.answering = false;
+        --server.m_answering;
+        server.m_changed.notify_all();
+        // Answered while the server stops: now idle, so it goes too.
+        if (server.m_stopping && it->second.socket >= 0)
+            ::shutdown(it->second.socket, SHUT_RDWR);
+    }
+
+    // Keeps the open connections, so that the stop can tell the idle ones. A connection
+    // is forgotten here before the library closes its socket, which it never does while
+    // the stop holds the lock: a socket shut down under the lock is still the connection's.
+    static void track(void* self, MHD_Connection* connection, void**,
+                      MHD_ConnectionNotificationCode code)
+    {
+        auto& server = *static_cast<HttpServer*>(self);
+        std::lock_guard lock(server.m_mutex);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            const auto* info =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+            const int socket = info ? info->connect_fd : -1;
+            server.m_connections[connection] = {socket};
+            // Taken in as the server stops: idle, and never answered.
+            if (server.m_stopping && socket >= 0)
+                ::shutdown(socket, SHUT_RDWR);
+            return;
+        }
+        const auto it = server.m_connections.find(connection);
+        if (it == server.m_connections.end())
+            return;
+        if (it->second.answering) {
+            --server.m_answering;
+            server.m_changed.notify_all();
+        }
+        server.m_connections.erase(it);
+    }
+
+    // True when the request may be answered: the server is not stopping.
+    static bool beginAnswer(HttpServer& server, MHD_Connection* connection)
+    {
+        std::lock_guard lock(server.m_mutex);
+        if (server.m_stopping)
+            return false;
+        const auto it = server.m_connections.find(connection);
+        if (it != server.m_connections.end() && !it->second.answering) {
+            it->second.answering = true;
+            ++server.m_answering;
+        }
+        return true;
     }
 
     static MHD_Result answer(void* self, MHD_Connection* connection, const char*,
@@ -177,7 +234,7 @@ struct HttpServer::Callbacks
         auto& server = *static_cast<HttpServer*>(self);
         auto& exchange = *static_cast<Exchange*>(*context);
         if (exchange.stage == Exchange::Stage::Ready)
-            return queue(connection, exchange.response);
+            return queue(connection, exchange.response, server.m_stopping);
         if (exchange.stage == Exchange::Stage::Working)
             return MHD_YES;
         // The library takes an answer queued at the first call, before any body, as the
@@ -187,28 +244,34 @@ struct HttpServer::Callbacks
             exchange.stage = Exchange::Stage::Headers;
             return MHD_YES;
         }
+        // Sent after the stop: closes the connection unanswered.
+        if (!beginAnswer(server, connection))
+            return MHD_NO;
         const HttpRequest request = requestOf(connection, method, exchange.target);
         server.m_handler(request, exchange.response);
         qCDebug(lcServer) << request.peerAddress.c_str() << method << exchange.target.c_str()
                           << exchange.response.status;
         if (!exchange.response.deferred)
-            return queue(connection, exchange.response);
+            return queue(connection, exchange.response, server.m_stopping);
 
         std::function<void(HttpResponse&)> work = std::move(exchange.response.deferred);
         exchange.response.deferred = nullptr;
-        std::lock_guard lock(server.m_mutex);
-        if (server.m_stopRequested) {
-            work(exchange.response);
-            return queue(connection, exchange.response);
+        {
+            std::lock_guard lock(server.m_mutex);
+            if (!server.m_closing) {
+                exchange.stage = Exchange::Stage::Working;
+                MHD_suspend_connection(connection);
+                server.m_workers->start([work = std::move(work), &exchange, connection] {
+                    work(exchange.response);
+                    exchange.stage = Exchange::Stage::Ready;
+                    MHD_resume_connection(connection);
+                });
+                return MHD_YES;
+            }
         }
-        exchange.stage = Exchange::Stage::Working;
-        MHD_suspend_connection(connection);
-        server.m_workers->start([work = std::move(work), &exchange, connection] {
-            work(exchange.response);
-            exchange.stage = Exchange::Stage::Ready;
-            MHD_resume_connection(connection);
-        });
-        return MHD_YES;
+        // The workers are being waited for: no connection may be suspended any more.
+        work(exchange.response);
+        return queue(connection, exchange.response, true);
     }
 };
 
@@ -224,7 +287,7 @@ HttpServer::~HttpServer()
         ::close(m_socket);
 }
 
-int HttpServer::bind(const QString& address, int port)
+int HttpServer::bind(const QString& address, int port, QString* problem)
 {
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
@@ -232,27 +295,39 @@ int HttpServer::bind(const QString& address, int port)
     hints.ai_flags = AI_PASSIVE;
     addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
-    if (::getaddrinfo(address.toUtf8().constData(), service.c_str(), &hints, &found) != 0)
+    const int lookup = ::getaddrinfo(address.toUtf8().constData(), service.c_str(), &hints, &found);
+    if (lookup != 0) {
+        if (problem)
+            *problem = QString::fromLocal8Bit(::gai_strerror(lookup));
         return -1;
+    }
+    int error = 0;
     for (const addrinfo* candidate = found; candidate && m_socket < 0;
          candidate = candidate->ai_next) {
         const int socket = ::socket(candidate->ai_family, candidate->ai_socktype | SOCK_CLOEXEC,
                                     candidate->ai_protocol);
-        if (socket < 0)
+        if (socket < 0) {
+            error = errno;
             continue;
+        }
         // A port in TIME_WAIT may be reused; SO_REUSEPORT is not set, so a second server on
         // a busy port fails instead of taking half its requests.
         const int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
         if (::bind(socket, candidate->ai_addr, candidate->ai_addrlen) == 0 &&
-            ::listen(socket, SOMAXCONN) == 0)
+            ::listen(socket, SOMAXCONN) == 0) {
             m_socket = socket;
-        else
+        } else {
+            error = errno;
             ::close(socket);
+        }
     }
     ::freeaddrinfo(found);
-    if (m_socket < 0)
+    if (m_socket < 0) {
+        if (problem)
+            *problem = QString::fromLocal8Bit(std::strerror(error));
         return -1;
+    }
     sockaddr_storage bound = {};
     socklen_t length = sizeof(bound);
     ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&bound), &length);
@@ -271,28 +346,47 @@ bool HttpServer::listen()
         MHD_OPTION_CONNECTION_LIMIT, m_limits.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
         m_limits.perAddress, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.connectionMemory, MHD_OPTION_URI_LOG_CALLBACK,
-        &Callbacks::begin, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::end, nullptr,
-        MHD_OPTION_EXTERNAL_LOGGER, &logLibrary, nullptr, MHD_OPTION_END);
+        &Callbacks::begin, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::end, this,
+        MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::track, this, MHD_OPTION_EXTERNAL_LOGGER,
+        &logLibrary, nullptr, MHD_OPTION_END);
     if (!daemon)
         return false;
-    m_socket = -1; // the library closes it when it stops
+    m_socket = -1; // the library has it now
     m_running = true;
     {
         std::unique_lock lock(m_mutex);
-        m_stopped.wait(lock, [this] { return m_stopRequested; });
+        m_changed.wait(lock, [this] { return m_stopRequested; });
     }
-    // Deferred work finishes first; none starts after the request to stop.
+    drain(daemon);
+    // Deferred work still running past the grace ends first: the library must not stop
+    // with a connection suspended. None starts from now on.
     m_workers->waitForDone();
     MHD_stop_daemon(daemon);
     m_running = false;
     return true;
 }
 
+void HttpServer::drain(MHD_Daemon* daemon)
+{
+    // No new connection: the listening socket is ours again, to close.
+    const MHD_socket listening = MHD_quiesce_daemon(daemon);
+    if (listening != MHD_INVALID_SOCKET)
+        ::close(listening);
+    std::unique_lock lock(m_mutex);
+    m_stopping = true;
+    for (const auto& [connection, state] : m_connections) {
+        if (!state.answering && state.socket >= 0)
+            ::shutdown(state.socket, SHUT_RDWR);
+    }
+    m_changed.wait_for(lock, m_limits.stopGrace, [this] { return m_answering == 0; });
+    m_closing = true;
+}
+
 void HttpServer::stop()
 {
     std::lock_guard lock(m_mutex);
     m_stopRequested = true;
-    m_stopped.notify_all();
+    m_changed.notify_all();
 }
 
 } // namespace server

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -12,9 +13,11 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+struct MHD_Connection;
 struct MHD_Daemon;
 class QThreadPool;
 
@@ -59,6 +62,9 @@ struct HttpResponse
 // status and a closed connection), connections capped in all and per client address,
 // idle connections timed out. Pipelining, half-closed clients and request bodies are
 // the library's; every request reaches the handler with its target unchanged.
+// Stopping takes no new connection and closes the idle ones at once: only requests
+// already being answered get a moment (stopGrace) to finish, closing their connection
+// after; a request sent after the stop is not answered.
 class HttpServer
 {
 public:
@@ -69,6 +75,7 @@ public:
         unsigned connections = 2000; // each may hold connectionMemory
         unsigned perAddress = 64;    // 0: no cap, for a server behind a proxy
         unsigned idleSeconds = 10;
+        std::chrono::milliseconds stopGrace = std::chrono::seconds(2);
         size_t connectionMemory = 128 * 1024; // request line and headers must fit
         // One connection thread and one worker, for deferred work, per core: 2 to 8.
         unsigned threads = unsigned(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
@@ -80,8 +87,9 @@ public:
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
-    // Binds to `address`; port 0 picks a free one. Returns the port, or -1.
-    int bind(const QString& address, int port);
+    // Binds to `address`; port 0 picks a free one. Returns the port, or -1 and, in
+    // `problem`, why (the system's words: "Address already in use").
+    int bind(const QString& address, int port, QString* problem = nullptr);
     // Serves until stop(); false when the bound socket could not be served.
     bool listen();
     void stop();
@@ -89,15 +97,32 @@ public:
 
 private:
     struct Callbacks;
+    // What the stop needs to know of an open connection.
+    struct Connection
+    {
+        int socket = -1;
+        bool answering = false; // from the handler's call to the end of its answer
+    };
+
+    // Takes no new connection, closes the idle ones and waits, up to the grace, for the
+    // others' answers.
+    void drain(MHD_Daemon* daemon);
 
     Handler m_handler;
     const Limits m_limits;
     int m_socket = -1;
     std::unique_ptr<QThreadPool> m_workers;
     std::atomic<bool> m_running = false;
-    std::mutex m_mutex;
-    std::condition_variable m_stopped;
+
+    std::mutex m_mutex; // guards the members below
+    std::condition_variable m_changed;
     bool m_stopRequested = false;
+    // No new answer begins, and those given close their connection. Set under the lock,
+    // read without it too.
+    std::atomic<bool> m_stopping = false;
+    bool m_closing = false; // no deferred work starts: it runs at once, on its connection
+    std::unordered_map<MHD_Connection*, Connection> m_connections;
+    size_t m_answering = 0;
 };
 
 } // namespace server

@@ -80,6 +80,20 @@ bool serveFile(const QString& path, const std::string& mimeType, const HttpReque
     return true;
 }
 
+// A picture of `candidates` at random, but none of the client's `recent` ones among them,
+// as long as one is left: it is not given one of its last min(maxRecent, n - 1) pictures
+// of n again, so one picture comes every time, and two take turns.
+const Picture* pickAvoiding(QList<const Picture*> candidates, const std::vector<quint64>& recent,
+                            RandomPicker& random)
+{
+    for (const quint64 id : recent) {
+        if (candidates.size() <= 1)
+            break;
+        candidates.removeIf([id](const Picture* picture) { return picture->id == id; });
+    }
+    return candidates.isEmpty() ? nullptr : candidates[random.pick(candidates.size())];
+}
+
 } // namespace
 
 PictureServer::PictureServer(const Options& options)
@@ -144,22 +158,30 @@ std::string PictureServer::clientOf(const HttpRequest& request) const
 void PictureServer::serveRandomPick(const RequestRoute& route, const HttpRequest& request,
                                     HttpResponse& response)
 {
+    // The client's memory travels in its cookie, so that any instance with the key reads
+    // it; a client without one is known by its address.
+    const std::string client = clientOf(request);
+    std::optional<PickCookie::Pick> known =
+        PickCookie::read(request.cookie(PickCookie::name), m_pickKey);
+    if (!known)
+        known = m_currentPictures.get(client);
+    const PickCookie::Pick before = known.value_or(PickCookie::Pick());
     const std::shared_ptr<const Library> library = m_library.library();
-    const QList<const Picture*> candidates = library->candidates(route.category);
     const Picture* picked =
-        candidates.isEmpty() ? nullptr : candidates[m_random.pick(candidates.size())];
+        pickAvoiding(library->candidates(route.category), before.recent, m_random);
     const std::optional<quint64> id = picked ? std::optional(picked->id) : std::nullopt;
-    m_currentPictures.set(clientOf(request), id);
+    m_currentPictures.remember(client, id);
     setHtml(response, HtmlPages::randomPick(picked, route.category));
     response.setHeader("Cache-Control", "no-store");
-    response.setHeader("Set-Cookie", PickCookie::header({id}, m_pickKey));
+    response.setHeader("Set-Cookie", PickCookie::header(before.after(id), m_pickKey));
 }
 
 void PictureServer::serveCurrentRecord(const HttpRequest& request, HttpResponse& response)
 {
     const auto cookie = PickCookie::read(request.cookie(PickCookie::name), m_pickKey);
-    const std::optional<quint64> id =
-        cookie ? cookie->id : m_currentPictures.get(clientOf(request));
+    const std::optional<PickCookie::Pick> pick =
+        cookie ? cookie : m_currentPictures.get(clientOf(request));
+    const std::optional<quint64> id = pick ? pick->id : std::nullopt;
     const std::shared_ptr<const Library> library = m_library.library();
     const Picture* picture = id ? library->find(*id) : nullptr;
     const QString base = baseUrl(request.header("Host"), request.localAddress, request.localPort);

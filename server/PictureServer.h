@@ -33,7 +33,10 @@ public:
 
     explicit PictureServer(const Options& options);
 
-    int bind(const QString& address, int port) { return m_http.bind(address, port); }
+    int bind(const QString& address, int port, QString* problem = nullptr)
+    {
+        return m_http.bind(address, port, problem);
+    }
     bool listen() { return m_http.listen(); }
     void stop() { m_http.stop(); }
     bool isRunning() const { return m_http.isRunning(); }

@@ -43,21 +43,35 @@ unsigned connectionCap(unsigned wanted)
     return unsigned(std::min<rlim_t>(wanted, files.rlim_cur - spare));
 }
 
+// A mistake on the command line: what was wrong, and where to read how it goes.
+int usageError(const QString& problem)
+{
+    std::fprintf(stderr, "artcal-server: %s\nTry \"artcal-server --help\".\n", qPrintable(problem));
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     StopOnSignal stopOnSignal;
+    // Qt gets none of the command line: it would take its own options (-platform,
+    // -reverse, ...) out of it unseen, where they are mistakes.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    int qtArgumentCount = 1; // the program's name only
     // Painting needs a QGuiApplication, and the server never has a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QGuiApplication app(qtArgumentCount, argv);
     QGuiApplication::setApplicationName(u"artcal-server"_s);
     QGuiApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Serves pictures of the day to the artcal widget."_s);
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption({u"h"_s, u"help"_s}, u"Displays this help."_s);
+    parser.addOption(helpOption);
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QString defaultBind = u"127.0.0.1"_s;
     const QString defaultPort = u"8642"_s;
     const QString dataFolder =
@@ -104,22 +118,34 @@ int main(int argc, char* argv[])
         u"dir"_s, defaultCache);
     parser.addOptions({bindOption, portOption, libraryOption, demoOption, seedOption, keyOption,
                        proxyOption, cacheOption});
-    parser.process(app);
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::puts("artcal-server " ARTCAL_VERSION);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(u"unexpected argument \"%1\""_s.arg(parser.positionalArguments()[0]));
 
     bool portOk = false;
     const int port = parser.value(portOption).toInt(&portOk);
+    if (!portOk || port < 0 || port > 65535)
+        return usageError(u"--port takes 0 to 65535, not \"%1\""_s.arg(parser.value(portOption)));
     bool seedOk = true;
     const quint32 seed = parser.isSet(seedOption) ? parser.value(seedOption).toUInt(&seedOk)
                                                   : std::random_device()();
-    if (!portOk || port < 0 || port > 65535 || !seedOk) {
-        std::fputs("artcal-server: --port takes 0 to 65535 and --seed a number\n", stderr);
-        return 2;
-    }
+    if (!seedOk)
+        return usageError(u"--seed takes a whole number from 0 to 4294967295, not \"%1\""_s.arg(
+            parser.value(seedOption)));
     const QHostAddress proxy(parser.value(proxyOption));
-    if (parser.isSet(proxyOption) && proxy.isNull()) {
-        std::fputs("artcal-server: --trust-proxy takes an IP address\n", stderr);
-        return 2;
-    }
+    if (parser.isSet(proxyOption) && proxy.isNull())
+        return usageError(
+            u"--trust-proxy takes an IP address, not \"%1\""_s.arg(parser.value(proxyOption)));
+
     const QString library = QDir(parser.value(libraryOption)).absolutePath();
     // A mistyped --library must not quietly serve a new, empty folder.
     if (!parser.isSet(demoOption) && !QFileInfo(library).isDir()) {
@@ -159,14 +185,20 @@ int main(int argc, char* argv[])
     options.limits.connections = connectionCap(options.limits.connections);
     server::PictureServer server(options);
     const QString address = parser.value(bindOption);
-    const int boundPort = server.bind(address, port);
+    QString problem;
+    const int boundPort = server.bind(address, port, &problem);
     if (boundPort < 0) {
-        qCCritical(lcServer) << "cannot listen on" << address << "port" << port;
+        qCCritical(lcServer).noquote()
+            << u"cannot listen on %1 port %2: %3"_s.arg(address).arg(port).arg(problem.toLower());
         return 1;
     }
     const QString host = address.contains(u':') ? u'[' + address + u']' : address;
     std::printf("artcal-server listening on http://%s:%d\n", qPrintable(host), boundPort);
     std::fflush(stdout);
     stopOnSignal.setHandler([&server] { server.stop(); });
-    return server.listen() ? 0 : 1;
+    if (!server.listen()) {
+        qCCritical(lcServer).noquote() << "cannot serve on" << address << "port" << boundPort;
+        return 1;
+    }
+    return 0;
 }

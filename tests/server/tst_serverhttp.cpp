@@ -1,5 +1,6 @@
 // The real server on a loopback port, spoken to over HTTP: the widget's exchange, the
 // pages, and what a hostile or careless client may send.
+#include "PickCookie.h"
 #include "PictureId.h"
 #include "RawHttp.h"
 #include "ServerThread.h"
@@ -49,6 +50,8 @@ private slots:
     void responses();
     void picksAreUniform_data();
     void picksAreUniform();
+    void picksDoNotRepeat_data();
+    void picksDoNotRepeat();
     void picksPerClient();
     void shownSize_data();
     void shownSize();
@@ -195,9 +198,13 @@ void TestServerHttp::picksAreUniform()
 {
     QFETCH(QByteArray, query);
     QFETCH(int, pictures);
+    // A cookie of a client that remembers no picture: each pick is from them all.
+    const std::string fresh = server::PickCookie::header({}, QByteArray(32, 'k'));
+    const QByteArray cookie =
+        "Cookie: " + QByteArray::fromStdString(fresh.substr(0, fresh.find(';')));
     QMap<QByteArray, int> counts;
     for (int i = 0; i < 300 * pictures; ++i) {
-        rawRequest(m_server->port(), pick + query);
+        rawRequest(m_server->port(), pick + query, "GET", cookie + "\r\n");
         ++counts[bodyOf(rawRequest(m_server->port(), record))];
     }
     QCOMPARE(counts.size(), pictures);
@@ -207,6 +214,66 @@ void TestServerHttp::picksAreUniform()
     for (const int count : std::as_const(counts))
         chiSquare += (count - 300) * (count - 300) / 300.0;
     QVERIFY2(chiSquare < 34.5, qPrintable(QString::number(chiSquare)));
+}
+
+void TestServerHttp::picksDoNotRepeat_data()
+{
+    QTest::addColumn<bool>("cookies");
+    QTest::addColumn<int>("pictures"); // in the category
+    QTest::newRow("cookies, two instances") << true << 6;
+    QTest::newRow("no cookies") << false << 6;
+    QTest::newRow("two pictures, cookies") << true << 2;
+    QTest::newRow("one picture") << false << 1;
+}
+
+// A client is not given one of its last min(5, n - 1) pictures of n again. Two clients take
+// turns: widgets behind one address, each with its cookie jar, asking two instances with
+// one key in turn; or clients without cookies, each from an address of its own.
+void TestServerHttp::picksDoNotRepeat()
+{
+    QFETCH(bool, cookies);
+    QFETCH(int, pictures);
+    TestLibrary library;
+    library.addPictures("Mine", pictures);
+    const ServerThread first(library.path());
+    const ServerThread second(library.path());
+    struct Client
+    {
+        platform::Http http;
+        platform::PageRequest page{http};
+        QHostAddress address;
+        QByteArrayList ids;
+    };
+    Client clients[2];
+    clients[0].address = QHostAddress("127.0.0.2");
+    clients[1].address = QHostAddress("127.0.0.3");
+    for (int round = 0; round < 20; ++round) {
+        for (Client& client : clients) {
+            const int port = (cookies && round % 2 ? second : first).port();
+            QByteArray answer;
+            if (cookies) {
+                const QString base = u"http://127.0.0.1:%1"_s.arg(port);
+                QSignalSpy reached(&client.page, &platform::PageRequest::navigateComplete);
+                client.page.navigate(QUrl(base + QString::fromLatin1(pick) + u"?category=Mine"_s));
+                QVERIFY(reached.wait(5000));
+                // The record from the other instance: the cookie carries the pick.
+                const int other = (round % 2 ? first : second).port();
+                client.http.getText(
+                    QUrl(u"http://127.0.0.1:%1"_s.arg(other) + QString::fromLatin1(record)), 1000,
+                    this, [&answer](const platform::HttpResult& result) { answer = result.body; });
+                QTRY_VERIFY(!answer.isEmpty());
+            } else {
+                rawRequest(port, pick + "?category=Mine", "GET", {}, client.address);
+                answer = bodyOf(rawRequest(port, record, "GET", {}, client.address));
+            }
+            const QByteArray id = answer.split('\n').value(2);
+            const QByteArrayList before =
+                client.ids.mid(client.ids.size() - std::min(5, pictures - 1));
+            QVERIFY2(!id.isEmpty() && !before.contains(id),
+                     qPrintable(client.ids.join(' ') + " then " + id));
+            client.ids.append(id);
+        }
+    }
 }
 
 // Two widgets behind one address, each with the network manager and cookie jar it keeps

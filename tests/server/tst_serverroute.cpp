@@ -163,6 +163,8 @@ void TestServerRoute::clientAddress_data()
         << QByteArray("10.0.0.9") << QByteArrayList{"10.0.0.7"} << QByteArray("10.0.0.9");
     QTest::newRow("no header") << proxy << QByteArrayList{} << proxy;
     QTest::newRow("not an address") << proxy << QByteArrayList{"10.0.0.7, evil"} << proxy;
+    QTest::newRow("the proxy's last entry of three")
+        << proxy << QByteArrayList{"6.6.6.6, 1.1.1.1, 10.0.0.7"} << QByteArray("10.0.0.7");
 }
 
 void TestServerRoute::clientAddress()
@@ -184,21 +186,32 @@ void TestServerRoute::pickCookie_data()
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<qint64>("id"); // -1: the pick found nothing
+    QTest::addColumn<QList<quint64>>("recent");
     const QByteArray key(32, 'k');
-    const auto signedValue = [](std::optional<quint64> id, const QByteArray& key) {
-        const std::string header = PickCookie::header({id}, key);
+    const auto signedValue = [](const PickCookie::Pick& pick, const QByteArray& key) {
+        const std::string header = PickCookie::header(pick, key);
         const size_t start = PickCookie::name.size() + 1;
         return QByteArray::fromStdString(header.substr(start, header.find(';') - start));
     };
-    const QByteArray seven = signedValue(7, key);
-    QTest::newRow("a pick") << seven << true << qint64(7);
-    QTest::newRow("no picture") << signedValue(std::nullopt, key) << true << qint64(-1);
-    QTest::newRow("another id, same signature") << "8" + seven.mid(1) << false << qint64(0);
-    QTest::newRow("signed with another key")
-        << signedValue(7, QByteArray(32, 'x')) << false << qint64(0);
-    QTest::newRow("signature cut") << seven.chopped(1) << false << qint64(0);
-    QTest::newRow("no signature") << QByteArray("7") << false << qint64(0);
-    QTest::newRow("empty") << QByteArray() << false << qint64(0);
+    const auto row = [](const char* name, const QByteArray& value, qint64 id = 0,
+                        const QList<quint64>& recent = {}) {
+        QTest::newRow(name) << value << (id != 0) << id << recent;
+    };
+    const QByteArray seven = signedValue({7}, key);
+    row("a pick", seven, 7, {7});
+    row("no picture", signedValue({}, key), -1);
+    row("a pick and the ones before", signedValue({7, {7, 3, 12, 9999999999999999, 1}}, key), 7,
+        {7, 3, 12, 9999999999999999, 1});
+    row("no picture, the ones before kept", signedValue({std::nullopt, {3, 12}}, key), -1, {3, 12});
+    row("another id, same signature", "8" + seven.mid(1));
+    row("signed with another key", signedValue({7}, QByteArray(32, 'x')));
+    QByteArray lastByteRight = seven;
+    for (qsizetype i = seven.indexOf('.') + 1; i < seven.size() - 1; ++i)
+        lastByteRight[i] = seven[i] == 'A' ? 'B' : 'A';
+    row("signature right in its last byte only", lastByteRight);
+    row("signature cut", seven.chopped(1));
+    row("no signature", "7");
+    row("empty", {});
 }
 
 void TestServerRoute::pickCookie()
@@ -208,8 +221,10 @@ void TestServerRoute::pickCookie()
     QFETCH(qint64, id);
     const auto pick = server::PickCookie::read(value.toStdString(), QByteArray(32, 'k'));
     QCOMPARE(pick.has_value(), valid);
-    if (pick)
+    if (pick) {
         QCOMPARE(pick->id ? qint64(*pick->id) : -1, id);
+        QTEST(QList<quint64>(pick->recent.begin(), pick->recent.end()), "recent");
+    }
 }
 
 QTEST_APPLESS_MAIN(TestServerRoute)
