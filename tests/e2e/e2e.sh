@@ -8,11 +8,13 @@ set -uo pipefail
 artcal=$1 server=$2 defaults=$3
 work=$(mktemp -d)
 passed=0 failed=0
-app= srv= wm= xvfb=
+app= srv= wm= xvfb= bus=
 
 cleanup() {
-  for p in $app $srv $wm $xvfb; do kill "$p" 2>/dev/null; done
+  for p in $app $srv $wm $xvfb $bus; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
+  # Xvfb is no child of this shell: its display is free only once it has gone.
+  for _ in $(seq 100); do kill -0 "$xvfb" 2>/dev/null || break; sleep 0.1; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -253,6 +255,11 @@ close_button_ends_with_status_0() {
 
 source "$(dirname "$0")/../../scripts/lib/xvfb.bash"
 start_xvfb 800x600x24 || exit 1
+# A session bus, as a desktop has: without one, Qt's accessibility bridge waits for
+# libdbus to launch one, which held the widget's start for over 18 s now and then.
+bus_info=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || { log "FAIL: no session bus"; exit 1; }
+export DBUS_SESSION_BUS_ADDRESS=${bus_info%%$'\n'*}
+bus=${bus_info##*$'\n'}
 log "painting a small demo library"
 "$server" --demo --library "$work/library" --port 0 --seed 7 >"$work/demo.log" 2>&1 &
 srv=$!
