@@ -181,9 +181,8 @@ void PictureServer::serveCurrentRecord(const HttpRequest& request, HttpResponse&
     const auto cookie = PickCookie::read(request.cookie(PickCookie::name), m_pickKey);
     const std::optional<PickCookie::Pick> pick =
         cookie ? cookie : m_currentPictures.get(clientOf(request));
-    const std::optional<quint64> id = pick ? pick->id : std::nullopt;
     const std::shared_ptr<const Library> library = m_library.library();
-    const Picture* picture = id ? library->find(*id) : nullptr;
+    const Picture* picture = pick && pick->id ? library->find(*pick->id) : nullptr;
     const QString base = baseUrl(request.header("Host"), request.localAddress, request.localPort);
     response.contentType = "text/plain; charset=utf-8";
     response.body = recordAnswer(base, picture);
