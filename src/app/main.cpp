@@ -87,9 +87,11 @@ int main(int argc, char* argv[])
     parser.addOption(server);
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help) || parser.isSet(version)) {
+    // "--help-all" comes with the help option; it shows the same text here.
+    const bool helpAsked = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
+    if (helpAsked || parser.isSet(version)) {
         const QCoreApplication text(argc, argv);
-        if (parser.isSet(help))
+        if (helpAsked)
             parser.showHelp();
         parser.showVersion();
     }

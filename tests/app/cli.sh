@@ -20,6 +20,7 @@ check() { # name expected-status expected-text args...
 touch "$work/file"
 run=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 check "help without a display" 0 "--data-dir <dir>" --help
+check "all the help without a display" 0 "--data-dir <dir>" --help-all
 check "version without a display" 0 "artcal " --version
 check "unknown option without a display" 2 "Unknown option 'bogus'" --bogus
 check "no display at all" 1 "There was error while loading application" --data-dir "$work"
