@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference for artcal's start-up, memory and idle figures: a frameless window of
 // the widget's size, with nothing in it. `--poll` adds the hover poll artcal runs, a
 // 40 ms timer that reads the pointer and tests it against a rectangle. `--label` adds

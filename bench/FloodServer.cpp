@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture server gone wrong, for the hard checks: it listens on 127.0.0.1 and answers
 // with a status line followed by header lines that never end, as fast as the client
 // takes them, for as long as it runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program under the current X display and measures it from outside:
 //   artcal-bench-mapwait [--timeout-ms N] [--settle-ms N] [--hold-ms N] [--shot PREFIX]
 //                        -- PROGRAM [ARGS...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives artcal's own picture code the way the widget runs it, and the reference it is
 // compared with. Each mode prints one line of key=value pairs on stdout.
 //   artcal-bench-picture make-jpeg OUT.jpg

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the kernel says about a process: resident memory and CPU time, from /proc.

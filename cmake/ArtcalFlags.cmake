@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # artcal_build_flags: warnings and sanitizers for every target, tests included.
 add_library(artcal_build_flags INTERFACE)
 target_compile_options(artcal_build_flags INTERFACE -Wall -Wextra -pedantic)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Copies each of FILES into DEST unless DEST already has it, and creates DEST/MyGallery:
 # a rebuild never overwrites the state a user keeps beside the built executable.
 foreach(file IN LISTS FILES)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cpack -G DEB: the Debian package, from a build configured with the /usr prefix
 # (scripts/check-package builds it and runs lintian on it).
 set(CPACK_PACKAGE_NAME artcal)

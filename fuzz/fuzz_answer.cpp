@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture answer as the installer takes it: the body of a record request, cut and
 // padded to a fixed width, trimmed, and split into the four fields of a record.
 #include "FuzzSupport.h"

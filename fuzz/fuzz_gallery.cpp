@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gallery files and every other state file as the readers take them: lines split at
 // CR LF, LF or a lone CR, decoded as UTF-8, and the first four of them as a record.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check that a downloaded picture arrived whole: it reads only the bytes it is
 // given, and cutting a picture never makes it whole nor appending bytes makes it cut.
 #include "FuzzSupport.h"

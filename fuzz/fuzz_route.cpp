@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's reading of a request target: whatever arrives, a route that names no
 // path outside the library, ids that fit, and every category and gallery the widget
 // can ask for reaches the server as the widget meant it. And its reading of a Range.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the server builds from names and headers it does not control: the pages that
 // show folder and file names, the record the widget reads, and the base address taken
 // from the Host header.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings.dat as start-up reads it: any bytes give choices within their lists, and a
 // number the widget writes reads back as that number.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture tag: the record's four fields joined by "!?!", as Image1 carries it and
 // the gallery and the picture link read it back.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // artcal-server: serves the widget's picture protocol and pages over a folder of pictures.
 
 #include "DemoArt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // artcal-paint-art default OUTPUT.jpg | icon SIZE OUTPUT.png | icon-svg OUTPUT.svg |
 //                  skin FOLDER
 // Writes the art the build installs with the widget: the placeholder picture shown

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The network module: Qt Network behind NetworkEngine, with the request recipe every
 // transfer of the widget shares.
 #include "platform/NetworkEngine.h"

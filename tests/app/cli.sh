@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The command line: help and version (without a display too), a misused command line
 # ends with status 2 quoting what was given, and a start-up that cannot find its state
 # folder ends with status 1 and says why; a folder named like an option is a folder.

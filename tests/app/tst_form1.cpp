@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window: which control a click reaches, moving by the bare skin, start-up from
 // the state files, and what the picture cycle shows through it.
 #include "FormFixture.h"

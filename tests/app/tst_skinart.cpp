@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The painted skin, the bitmaps the build painted, and the user's replacements in the
 // state folder's skin/.
 #include "app/SkinArt.h"

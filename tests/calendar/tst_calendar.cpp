@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The month grid: where the days go, midnight on the injected clock, today's marker,
 // the month arrows, and the calendar's two link buttons.
 #include "FormFixture.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The widget as a user meets it: the real artcal against the real artcal-server on
 # loopback, under Xvfb, driven only from outside with xdotool and checked by its files
 # and by screenshots. Waits only as a user would: the first refresh tick comes about

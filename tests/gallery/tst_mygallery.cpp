@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // My Gallery: saving a picture's record, the "Image Added" blink, the gallery page.
 #include "FileSizeLimit.h"
 #include "FormFixture.h"

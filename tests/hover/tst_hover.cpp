@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hover box: the poll's hit test, both edges inside, and when it shows or hides the box.
 #include "FormFixture.h"
 #include "app/SkinLayout.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix, checks what the desktop reads there (the
 # desktop entry, metainfo, icons, the server's user unit) with the desktop's own
 # validators, and starts the installed widget as a new user would: with no state beside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture cycle without a window: a view that records what it is shown, a real
 // Http, and a loopback server that answers well or badly.
 #include "FaultServer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTTP layer against a loopback fault server: limits, deadlines, partial answers,
 // refused addresses, redirects, caches, cancellation and heads that never end.
 #include "FaultServer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NetworkWatch against a stand-in NetworkManager on a private bus of its own: what it
 // makes of the state and metered values it finds at the start and of their changes.
 #include "platform/NetworkWatch.h"

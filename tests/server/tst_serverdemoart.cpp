@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo library: deterministic pictures, written as real JPEGs into category folders.
 #include "DemoArt.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The artcal-server executable as a user or a script runs it: its command line, the demo
 // library, the key it makes, the signals that stop it, and what keeps it from starting.
 #include "RawHttp.h"

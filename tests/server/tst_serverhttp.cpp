@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real server on a loopback port, spoken to over HTTP: the widget's exchange, the
 // pages, and what a hostile or careless client may send.
 #include "PickCookie.h"

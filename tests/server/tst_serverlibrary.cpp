@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a picture folder: what counts as a picture, what is never served, and when
 // the folder is read again; and the key file that servers sharing a library share.
 #include "Library.h"

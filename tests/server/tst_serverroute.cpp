@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mapping of untrusted request input (targets, ranges, forwarded addresses, pick
 // cookies), and the ids that saved galleries hold. The Host header's reading is checked
 // by fuzz_serverpages, over odd hosts in its corpus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings panel: where it opens, and closing it, which saves the choices and hands
 // them to the picture cycle, even when the file cannot be written.
 #include "FileSizeLimit.h"

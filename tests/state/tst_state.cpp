@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state files on disk, where they live, and the window's start over damaged ones.
 #include "FileSizeLimit.h"
 #include "FormFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Makes every write past `bytes` fail, as on a full disk, for as long as it lives. It

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Builds the widget over a state folder of its own, with a clock the test sets and a

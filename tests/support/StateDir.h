@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A state folder of the test's own, with its MyGallery folder, and real files in it.
