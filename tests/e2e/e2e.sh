@@ -73,6 +73,11 @@ record_is_not() { [ "$(record)" != "$1" ]; }
 category_is() { [ "$(record | cut -d'|' -f4)" = "$1" ]; }
 server_current() { curl -s --max-time 5 "$base/calender/curpic.dat" | paste -sd'|'; }
 window_at() { xdotool getwindowgeometry "$window" | awk '/Position/ {print $2}'; }
+# The window is at least 100, 60 pixels from X0, Y0 in the direction SIGN (1 or -1).
+moved_from() { # x0 y0 sign
+  local x y; IFS=, read -r x y <<<"$(window_at)"
+  [ $(((x - $1) * $3)) -ge 100 ] && [ $(((y - $2) * $3)) -ge 60 ]
+}
 
 # Opens the settings panel, picks a category by its place in the list, closes the panel.
 choose_category() {
@@ -170,7 +175,7 @@ month_arrows_step_and_return() {
 # (1 or -1, so that the cases take turns), then moves the pointer on and clicks: the
 # window stays where the release put it.
 drag_with() { # button direction
-  local x0 y0 x1 y1 at
+  local x0 y0 at
   IFS=, read -r x0 y0 <<<"$(window_at)"
   xdotool mousemove --window "$window" 5 150 mousedown "$1"
   sleep 0.2
@@ -180,9 +185,7 @@ drag_with() { # button direction
   xdotool mousemove_relative --sync -- $((60 * $2)) $((40 * $2)); sleep 0.2
   xdotool mouseup "$1"
   # A busy machine may be slow to follow: the window gets there, or the drag failed.
-  moved_by() { IFS=, read -r x1 y1 <<<"$(window_at)"
-    [ $(((x1 - x0) * $2)) -ge 100 ] && [ $(((y1 - y0) * $2)) -ge 60 ]; }
-  wait_for 10 moved_by "$1" "$2" || fail "button $1 moved the window from $x0,$y0 to $(window_at)" || return 1
+  wait_for 10 moved_from "$x0" "$y0" "$2" || fail "button $1 moved the window from $x0,$y0 to $(window_at)" || return 1
   sleep 0.3
   at=$(window_at)
   xdotool mousemove_relative --sync 0 40; sleep 0.3 # still over the bare skin
