@@ -9,17 +9,37 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 const QString fileName = QStringLiteral("History.json");
 const QString copiesName = QStringLiteral("History");
 
-// A copy's name as read from the file: a plain name in the copies' folder, nothing else.
+// A copy's name as add() makes it: digits, then ".jpg".
 bool isCopyName(const QString& name)
 {
-    return !name.isEmpty() && !name.startsWith(u'.') && !name.contains(u'/') &&
-           !name.contains(u'\\');
+    static const QRegularExpression form(QStringLiteral("^[0-9]+\\.jpg$"));
+    return form.match(name).hasMatch();
+}
+
+// Whether the copies' folder is the history's own to add to and delete from: missing, or
+// a folder (not a link to one) that holds nothing but copies. A folder that was there
+// before, or a link to one, may hold the user's files.
+bool isOwnFolder(const QString& path)
+{
+    const QFileInfo folder(path);
+    if (folder.isSymLink())
+        return false;
+    if (!folder.exists())
+        return true;
+    const QFileInfoList held = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                        QDir::System | QDir::NoDotAndDotDot);
+    return folder.isDir() && std::all_of(held.begin(), held.end(), [](const QFileInfo& file) {
+               return !file.isSymLink() && file.isFile() && isCopyName(file.fileName());
+           });
 }
 
 QJsonObject toJson(const PictureHistory::Entry& entry)
@@ -47,8 +67,12 @@ std::optional<PictureHistory::Entry> fromJson(const QJsonObject& json)
 } // namespace
 
 PictureHistory::PictureHistory(const QString& stateDir)
-    : m_file(stateDir + u'/' + fileName), m_copies(stateDir + u'/' + copiesName)
+    : m_file(stateDir + u'/' + fileName), m_copies(stateDir + u'/' + copiesName),
+      m_ownsCopies(isOwnFolder(m_copies))
 {
+    if (!m_ownsCopies)
+        qCWarning(lcState) << "history keeps no copies:" << m_copies
+                           << "holds files that are not its own";
     const QString aside = m_file + QStringLiteral(".unreadable");
     if (!load()) {
         // Kept for whoever can still read it, with the copies it names; the last one wins.
@@ -61,7 +85,7 @@ PictureHistory::PictureHistory(const QString& stateDir)
     }
     // Copies that no entry names, left by a kill between a copy and the save. While a
     // history set aside is kept, they may be the copies that it names.
-    if (QFileInfo::exists(aside))
+    if (QFileInfo::exists(aside) || !m_ownsCopies)
         return;
     QSet<QString> named;
     for (const Entry& entry : m_entries)
@@ -109,11 +133,13 @@ bool PictureHistory::load()
 bool PictureHistory::add(const PictureRecord& record, const QDateTime& at,
                          const QString& picturePath)
 {
-    QDir().mkpath(m_copies);
     QString copy = QString::number(at.toMSecsSinceEpoch()) + QStringLiteral(".jpg");
     while (QFileInfo::exists(m_copies + u'/' + copy))
         copy.prepend(u'0');
-    if (!AtomicFile::linkOrCopy(picturePath, m_copies + u'/' + copy)) {
+    if (!m_ownsCopies) {
+        copy.clear();
+    } else if (!QDir().mkpath(m_copies) ||
+               !AtomicFile::linkOrCopy(picturePath, m_copies + u'/' + copy)) {
         qCWarning(lcState) << "no copy of" << picturePath << "kept in" << m_copies;
         copy.clear();
     }
@@ -133,9 +159,12 @@ void PictureHistory::show(int index)
 
 void PictureHistory::clear()
 {
+    for (int i = 0; i < m_entries.size(); ++i)
+        QFile::remove(copyPath(i));
+    if (m_ownsCopies)
+        QDir().rmdir(m_copies); // only when nothing else is left in it
     m_entries.clear();
     m_cursor = -1;
-    QDir(m_copies).removeRecursively();
     save();
 }
 
@@ -143,7 +172,7 @@ QString PictureHistory::copyPath(int index) const
 {
     const QString copy = m_entries.value(index).copy;
     const QString path = m_copies + u'/' + copy;
-    return !copy.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+    return m_ownsCopies && !copy.isEmpty() && QFileInfo(path).isFile() ? path : QString();
 }
 
 int PictureHistory::lastOf(const QDate& day) const

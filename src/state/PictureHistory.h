@@ -10,8 +10,10 @@
 // The pictures installed before, newest last, with a cursor on the one shown: one
 // JSON object a line in "History.json" (a cut or damaged line is skipped), and copies
 // of the last pictures in the folder "History/", so that going back works while the
-// server is down. Kept: every picture of the last 7 days, each older day's last
-// picture for two years; at most 50 copies or 30 MB of them, the oldest dropped first.
+// server is down. The history deletes only copies it made: a "History" that is a link,
+// or holds files of any other name, is left alone and no copies are kept. Kept: every picture of
+// the last 7 days, each older day's last picture for two years; at most 50 copies or 30 MB of them,
+// the oldest dropped first.
 class PictureHistory
 {
 public:
@@ -59,6 +61,7 @@ private:
 
     QString m_file;
     QString m_copies;
+    bool m_ownsCopies;
     QList<Entry> m_entries;
     int m_cursor = -1;
 };

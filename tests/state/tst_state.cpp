@@ -224,6 +224,45 @@ private slots:
         QCOMPARE(copies(), entries == 0 ? installs + 1 : 1);
     }
 
+    // The history deletes only copies it made: a stray copy of its own goes at start, but a
+    // "History" that held the user's files, or links to the user's folder, keeps every
+    // file through a start, an install and "Clear history"; the history keeps no copies.
+    void historyOwnFiles_data()
+    {
+        QTest::addColumn<QStringList>("files"); // under "History/" ("user/" when a link)
+        QTest::addColumn<bool>("linked");
+        QTest::addColumn<int>("copiesKept"); // after the start and the install
+        QTest::newRow("its own") << QStringList{"0123.jpg"} << false << 1;
+        QTest::newRow("user's files")
+            << QStringList{"notes.txt", "1.jpg", "sub/2.jpg"} << false << 0;
+        QTest::newRow("a link") << QStringList{"3.jpg", "photo.png", "sub/4.jpg"} << true << 0;
+    }
+    void historyOwnFiles()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, linked);
+        QFETCH(int, copiesKept);
+        StateDir f;
+        const QString folder = linked ? "user" : "History";
+        for (const QString& name : files) {
+            QDir().mkpath(QFileInfo(f.path(folder + "/" + name)).path());
+            f.write(folder + "/" + name, name.toUtf8());
+        }
+        if (linked)
+            QVERIFY(QFile::link(f.path("user"), f.path("History")));
+        f.write("pic.jpg", "picture");
+        const auto held = [&f] { return QDir(f.path("History")).entryList(QDir::Files).size(); };
+        const qsizetype before = held();
+        PictureHistory history(f.dir.path());
+        history.add({}, QDateTime(QDate(2026, 1, 1), QTime(9, 0)), f.path("pic.jpg"));
+        QCOMPARE(held(), copiesKept ? copiesKept : before);
+        QCOMPARE(history.copyPath(0).isEmpty(), copiesKept == 0);
+        history.clear();
+        for (const QString& name : files)
+            QCOMPARE(f.read(folder + "/" + name), copiesKept ? "<missing>" : name.toUtf8());
+        QCOMPARE(QFileInfo(f.path("History")).exists(), copiesKept == 0);
+    }
+
     // Over one damaged state file the window starts with what it can read, writing nothing.
     void start_data()
     {
