@@ -43,6 +43,12 @@ bool replace(const QString& dirPath, const QString& picturePart, const QStringLi
         *error = QStringLiteral("%1 is no new picture file").arg(partName);
         return false;
     }
+    // The picture moves only when its record can follow: a rename over a folder fails.
+    const QFileInfo recordPlace(dir.filePath(record));
+    if (recordPlace.exists() && !recordPlace.isSymLink() && !recordPlace.isFile()) {
+        *error = QStringLiteral("%1 is not a file").arg(recordPlace.filePath());
+        return false;
+    }
     if (!TextLines::write(dir.filePath(newRecord), lines, error))
         return false;
     if (stop(Step::RecordWritten))
