@@ -76,10 +76,14 @@ void Http::start(const QUrl& url, TransferMode mode, qint64 maxBytes, const QObj
 
 NetworkEngine* Http::engine()
 {
-    if (!m_engine && m_engineError.isEmpty()) {
-        m_engine = NetworkEngine::load(m_moduleFolders, &m_engineError);
-        if (!m_engine)
-            qCWarning(lcHttp).noquote() << "no network:" << m_engineError;
+    // Tried again by every transfer until it loads, so that a module put back is used
+    // from the next refresh on; the same failure is logged once.
+    if (!m_engine) {
+        QString error;
+        m_engine = NetworkEngine::load(m_moduleFolders, &error);
+        if (!m_engine && error != m_engineError)
+            qCWarning(lcHttp).noquote() << "no network:" << error;
+        m_engineError = error;
     }
     return m_engine.get();
 }

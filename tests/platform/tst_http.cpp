@@ -11,6 +11,9 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace std::chrono_literals;
 using namespace platform;
 using Mode = TransferMode;
@@ -205,22 +208,57 @@ private slots:
             QCOMPARE(request.header("Cache-Control"), "no-cache");
     }
 
-    // Without its module every transfer fails, from the event loop, saying why, and
-    // touches neither the server nor a file.
+    // Without a whole module every transfer fails, from the event loop, saying why, and
+    // touches neither the server nor a file; a cut module or a FIFO in its place is never
+    // loaded (it would crash or block the widget). The module put back serves the next one.
+    void withoutTheModule_data()
+    {
+        QTest::addColumn<QByteArray>("module"); // its bytes, "<cut>", "<fifo>" or null: none
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << QByteArray() << "libartcal-network.so is not installed";
+        QTest::newRow("cut") << QByteArray("<cut>") << "cut short";
+        QTest::newRow("fifo") << QByteArray("<fifo>") << "not a regular file";
+        QTest::newRow("text") << QByteArray(100, 'x') << "not a library of this machine";
+    }
     void withoutTheModule()
     {
+        QFETCH(QByteArray, module);
+        QFETCH(QString, why);
+        const QString real = QCoreApplication::applicationDirPath() + "/libartcal-network.so";
+        const QString placed = m_dir.filePath("libartcal-network.so");
+        QFile realFile(real);
+        QVERIFY(realFile.open(QIODevice::ReadOnly));
+        QFile::remove(placed);
+        if (module == "<fifo>")
+            QCOMPARE(mkfifo(QFile::encodeName(placed), 0600), 0);
+        QFile placedFile(placed);
+        if (!module.isNull() && module != "<fifo>") {
+            const QByteArray bytes =
+                module == "<cut>" ? realFile.read(realFile.size() / 2) : module;
+            QVERIFY(placedFile.open(QIODevice::WriteOnly) &&
+                    placedFile.write(bytes) == bytes.size());
+            placedFile.close();
+        }
         m_http = std::make_unique<Http>(nullptr, QStringList{m_dir.path()});
+        QObject context; // its page request goes with this row's Http
+        const qsizetype served = requestsFor(m_server.url("/alone")).size(); // by rows before
         QList<HttpResult> results;
         for (const Mode mode : modes)
-            start(mode, m_server.url("/alone"), this, results);
+            start(mode, m_server.url("/alone"), &context, results);
         QVERIFY(results.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(results.size(), 3, boundMs);
         for (const HttpResult& result : std::as_const(results))
-            QVERIFY2(!result.ok && result.error.contains("libartcal-network.so is not installed"),
-                     qPrintable(result.error));
-        QVERIFY(requestsFor(m_server.url("/alone")).isEmpty());
+            QVERIFY2(!result.ok && result.error.contains(why), qPrintable(result.error));
+        QCOMPARE(requestsFor(m_server.url("/alone")).size(), served);
         QFile file(tempPath());
         QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == stale);
+
+        // The same file as the one loaded already (a link), so that it is not loaded twice.
+        QFile::remove(placed);
+        QCOMPARE(link(QFile::encodeName(real), QFile::encodeName(placed)), 0);
+        start(Text, m_server.url("/alone"), &context, results);
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 4, boundMs);
+        QVERIFY2(results.last().ok, qPrintable(results.last().error));
     }
 
     void cancelledTransfersReportNothing_data()
