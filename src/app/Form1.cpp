@@ -325,8 +325,10 @@ void Form1::restorePlace()
     setWindowFlag(Qt::WindowStaysOnTopHint, place.keepAbove);
     if (!place.position)
         return;
-    const QRect where(*place.position, size());
-    if (QGuiApplication::screenAt(where.center()))
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->geometry();
+    if (WindowPlace::isSeen(*place.position, size(), screens))
         move(*place.position);
     else if (const QScreen* primary = QGuiApplication::primaryScreen())
         move(primary->availableGeometry().topLeft() + QPoint(24, 24));

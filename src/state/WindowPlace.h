@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -20,5 +22,9 @@ struct Place
 // A missing or damaged file reads as no place and not above.
 Place read(const QString& path);
 bool write(const QString& path, const Place& place, QString* error = nullptr);
+
+// Whether a window of `size` put at `position` is seen on one of `screens`: its centre is
+// on one. A rectangle past the coordinates' range is seen nowhere (it would wrap).
+bool isSeen(QPoint position, QSize size, const QList<QRect>& screens);
 
 } // namespace WindowPlace

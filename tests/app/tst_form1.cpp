@@ -241,7 +241,8 @@ private slots:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
-    // The window opens where it was put, on a screen there is, keeps its keep-above
+    // The window opens where it was put, on a screen there is (a place whose rectangle
+    // would wrap is on none), keeps its keep-above
     // choice, and saves its place once a move has come to rest.
     void place_data()
     {
@@ -249,6 +250,7 @@ private slots:
         QTest::addColumn<bool>("onScreen");
         QTest::newRow("where it was") << QByteArray("50\r\n60\r\n1\r\n") << true;
         QTest::newRow("on no screen today") << QByteArray("-9000\r\n60\r\n1\r\n") << false;
+        QTest::newRow("past the range") << QByteArray("2147483647\r\n2147483647\r\n1\r\n") << false;
     }
     void place()
     {
