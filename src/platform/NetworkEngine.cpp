@@ -4,7 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibrary>
+#include <QJsonObject>
+#include <QPluginLoader>
 #include <QScopeGuard>
 
 #include <elf.h>
@@ -70,17 +71,23 @@ std::unique_ptr<NetworkEngine> NetworkEngine::load(const QStringList& folders, Q
 {
     const QString name = QStringLiteral(ARTCAL_NETWORK_MODULE);
     for (const QString& folder : folders) {
-        QLibrary module(QDir(folder).filePath(name));
-        if (!QFileInfo::exists(module.fileName()))
+        const QString path = QDir(folder).filePath(name);
+        if (!QFileInfo::exists(path))
             continue;
-        if (const QString why = damage(module.fileName()); !why.isEmpty()) {
-            *error = QStringLiteral("%1 is damaged: %2").arg(module.fileName(), why);
+        if (const QString why = damage(path); !why.isEmpty()) {
+            *error = QStringLiteral("%1 is damaged: %2").arg(path, why);
             return nullptr;
         }
         // Never unloaded: Qt Network, once in, stays for the widget's run.
-        if (auto* make =
-                reinterpret_cast<MakeNetworkEngine*>(module.resolve("artcal_make_network_engine")))
-            return std::unique_ptr<NetworkEngine>(make());
+        QPluginLoader module(path);
+        const QString iid = module.metaData().value(u"IID").toString();
+        if (iid != QLatin1String(ARTCAL_NETWORK_ENGINE_IID)) {
+            *error = QStringLiteral("%1 is not this build's network module (%2)")
+                         .arg(path, iid.isEmpty() ? module.errorString() : iid);
+            return nullptr;
+        }
+        if (auto* factory = qobject_cast<NetworkEngineFactory*>(module.instance()))
+            return factory->make();
         *error = module.errorString();
         return nullptr;
     }

@@ -21,8 +21,8 @@ enum class TransferMode {
     Page, // discards the body; any status is an answer; redirects stay on the host
 };
 
-// The code that speaks HTTP. It lives in a module of its own, libartcal-network.so, which
-// Http loads with the first transfer: Qt Network and the nine libraries it brings in
+// The code that speaks HTTP. It lives in a module of its own, libartcal-network.so (a Qt
+// plugin), which Http loads with the first transfer: Qt Network and the nine libraries it brings in
 // (Kerberos, libproxy, ...) cost every start 0.7 ms and the resident set 1.3 MiB, and
 // a widget whose picture is current needs none of them for up to an hour.
 class NetworkEngine
@@ -56,7 +56,17 @@ public:
     static QStringList folders();
 };
 
+// What the module's plugin object offers.
+class NetworkEngineFactory
+{
+public:
+    virtual ~NetworkEngineFactory() = default;
+    virtual std::unique_ptr<NetworkEngine> make() = 0;
+};
+
 } // namespace platform
 
-// The module's one entry point.
-extern "C" using MakeNetworkEngine = platform::NetworkEngine * ();
+// Changed with every change to the two classes above, so that a module built against
+// other ones (from another build) is refused instead of called.
+#define ARTCAL_NETWORK_ENGINE_IID "io.github.artcal.NetworkEngine/1"
+Q_DECLARE_INTERFACE(platform::NetworkEngineFactory, ARTCAL_NETWORK_ENGINE_IID)

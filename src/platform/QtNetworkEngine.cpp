@@ -60,11 +60,18 @@ private:
 
     NetworkManagers m_managers;
 };
+
+class QtNetworkEngineFactory final : public QObject, public NetworkEngineFactory
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID ARTCAL_NETWORK_ENGINE_IID)
+    Q_INTERFACES(platform::NetworkEngineFactory)
+
+public:
+    std::unique_ptr<NetworkEngine> make() override { return std::make_unique<QtNetworkEngine>(); }
+};
 } // namespace
 
 } // namespace platform
 
-extern "C" Q_DECL_EXPORT platform::NetworkEngine* artcal_make_network_engine()
-{
-    return new platform::QtNetworkEngine;
-}
+#include "QtNetworkEngine.moc"

@@ -6,6 +6,7 @@
 #include "platform/PageRequest.h"
 
 #include <QFile>
+#include <QLibraryInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -213,33 +214,38 @@ private slots:
     // loaded (it would crash or block the widget). The module put back serves the next one.
     void withoutTheModule_data()
     {
-        QTest::addColumn<QByteArray>("module"); // its bytes, "<cut>", "<fifo>" or null: none
+        QTest::addColumn<QByteArray>("module"); // its bytes, "<cut>", "<fifo>", "<gif>", null: none
         QTest::addColumn<QString>("why");
         QTest::newRow("missing") << QByteArray() << "libartcal-network.so is not installed";
         QTest::newRow("cut") << QByteArray("<cut>") << "cut short";
         QTest::newRow("fifo") << QByteArray("<fifo>") << "not a regular file";
         QTest::newRow("text") << QByteArray(100, 'x') << "not a library of this machine";
+        QTest::newRow("a Qt plugin of another kind")
+            << QByteArray("<gif>") << "is not this build's network module";
     }
     void withoutTheModule()
     {
         QFETCH(QByteArray, module);
         QFETCH(QString, why);
         const QString real = QCoreApplication::applicationDirPath() + "/libartcal-network.so";
-        const QString placed = m_dir.filePath("libartcal-network.so");
+        const QTemporaryDir folder; // of this row's own: Qt keeps a loaded module by its path
+        const QString placed = folder.filePath("libartcal-network.so");
         QFile realFile(real);
         QVERIFY(realFile.open(QIODevice::ReadOnly));
-        QFile::remove(placed);
         if (module == "<fifo>")
             QCOMPARE(mkfifo(QFile::encodeName(placed), 0600), 0);
         QFile placedFile(placed);
         if (!module.isNull() && module != "<fifo>") {
-            const QByteArray bytes =
-                module == "<cut>" ? realFile.read(realFile.size() / 2) : module;
+            QFile gif(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/imageformats/libqgif.so");
+            const QByteArray bytes = module == "<cut>" ? realFile.read(realFile.size() / 2)
+                                     : module == "<gif>"
+                                         ? (gif.open(QIODevice::ReadOnly), gif.readAll())
+                                         : module;
             QVERIFY(placedFile.open(QIODevice::WriteOnly) &&
                     placedFile.write(bytes) == bytes.size());
             placedFile.close();
         }
-        m_http = std::make_unique<Http>(nullptr, QStringList{m_dir.path()});
+        m_http = std::make_unique<Http>(nullptr, QStringList{folder.path()});
         QObject context; // its page request goes with this row's Http
         const qsizetype served = requestsFor(m_server.url("/alone")).size(); // by rows before
         QList<HttpResult> results;
