@@ -80,10 +80,8 @@ std::unique_ptr<NetworkEngine> NetworkEngine::load(const QStringList& folders, Q
         }
         // Never unloaded: Qt Network, once in, stays for the widget's run.
         QPluginLoader module(path);
-        const QString iid = module.metaData().value(u"IID").toString();
-        if (iid != QLatin1String(ARTCAL_NETWORK_ENGINE_IID)) {
-            *error = QStringLiteral("%1 is not this build's network module (%2)")
-                         .arg(path, iid.isEmpty() ? module.errorString() : iid);
+        if (const QString why = refusal(module.metaData()); !why.isEmpty()) {
+            *error = QStringLiteral("%1 is not this build's network module: %2").arg(path, why);
             return nullptr;
         }
         if (auto* factory = qobject_cast<NetworkEngineFactory*>(module.instance()))
@@ -93,6 +91,17 @@ std::unique_ptr<NetworkEngine> NetworkEngine::load(const QStringList& folders, Q
     }
     *error = QStringLiteral("%1 is not installed in %2").arg(name, folders.join(u", "));
     return nullptr;
+}
+
+QString NetworkEngine::refusal(const QJsonObject& metaData)
+{
+    const QString iid = metaData.value(u"IID").toString();
+    const QString version = metaData.value(u"MetaData").toObject().value(u"version").toString();
+    if (iid != QLatin1String(ARTCAL_NETWORK_ENGINE_IID))
+        return QStringLiteral("interface \"%1\"").arg(iid);
+    if (version != QLatin1String(ARTCAL_VERSION))
+        return QStringLiteral("version \"%1\"").arg(version);
+    return {};
 }
 
 QStringList NetworkEngine::folders()

@@ -3,6 +3,7 @@
 
 #include "platform/HttpResult.h"
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -54,6 +55,9 @@ public:
     static std::unique_ptr<NetworkEngine> load(const QStringList& folders, QString* error);
     // Beside the executable (a build tree), then where it is installed.
     static QStringList folders();
+    // Why a module whose plugin metadata is `metaData` is not this build's (another
+    // interface or another version), or empty when it is.
+    static QString refusal(const QJsonObject& metaData);
 };
 
 // What the module's plugin object offers.

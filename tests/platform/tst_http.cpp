@@ -6,7 +6,9 @@
 #include "platform/PageRequest.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QLibraryInfo>
+#include <QPluginLoader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -265,6 +267,31 @@ private slots:
         start(Text, m_server.url("/alone"), &context, results);
         QTRY_COMPARE_WITH_TIMEOUT(results.size(), 4, boundMs);
         QVERIFY2(results.last().ok, qPrintable(results.last().error));
+    }
+
+    // A module is this build's when its plugin metadata names this interface and version.
+    void moduleRefusal_data()
+    {
+        QTest::addColumn<QJsonObject>("metaData");
+        QTest::addColumn<QString>("why");
+        const QJsonObject built =
+            QPluginLoader(QCoreApplication::applicationDirPath() + "/libartcal-network.so")
+                .metaData();
+        QJsonObject otherInterface = built;
+        otherInterface["IID"] = "io.github.artcal.NetworkEngine/0";
+        QJsonObject otherVersion = built;
+        otherVersion["MetaData"] = QJsonObject{{"version", "0.0.1"}};
+        QTest::newRow("the built module") << built << "";
+        QTest::newRow("another interface") << otherInterface << "interface";
+        QTest::newRow("another version") << otherVersion << "version \"0.0.1\"";
+        QTest::newRow("no metadata") << QJsonObject() << "interface";
+    }
+    void moduleRefusal()
+    {
+        QFETCH(QJsonObject, metaData);
+        QFETCH(QString, why);
+        const QString refusal = NetworkEngine::refusal(metaData);
+        QVERIFY2(why.isEmpty() ? refusal.isEmpty() : refusal.startsWith(why), qPrintable(refusal));
     }
 
     void cancelledTransfersReportNothing_data()
