@@ -150,7 +150,8 @@ int writeSkin(const QString& folder, QTextStream& err)
                 SkinImages::painted(part, scale).convertToFormat(SkinImages::shippedFormat);
             const QByteArray pixels(reinterpret_cast<const char*>(image.constBits()),
                                     image.sizeInBytes());
-            if (writeFile(folder + u'/' + SkinImages::shippedName(part, scale), pixels, {}, err))
+            if (writeFile(folder + u'/' + SkinImages::shippedName(part, scale),
+                          SkinImages::shippedHeader(part, scale) + pixels, {}, err))
                 return 1;
         }
     }

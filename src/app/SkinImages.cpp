@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -76,6 +77,19 @@ QString SkinImages::shippedName(Part part, int scale)
     return baseName(part) + (scale == 1 ? QString() : u"@%1x"_s.arg(scale)) + u".rgbx"_s;
 }
 
+QByteArray SkinImages::shippedHeader(Part part, int scale)
+{
+    constexpr quint32 fileFormat = 1;
+    const QSize size = logicalSize(part) * scale;
+    QByteArray header("artcal-skin\n");
+    for (const quint32 value :
+         {fileFormat, quint32(size.width()), quint32(size.height()), quint32(scale)}) {
+        const quint32 little = qToLittleEndian(value);
+        header.append(reinterpret_cast<const char*>(&little), sizeof little);
+    }
+    return header + QByteArray(ARTCAL_VERSION).leftJustified(16, '\0', true);
+}
+
 QImage SkinImages::image(Part part, qreal dpr) const
 {
     const auto key = std::make_pair(part, dpr);
@@ -126,8 +140,8 @@ QImage SkinImages::replacement(const QString& baseName) const
     return {};
 }
 
-// The installed bitmap for exactly this scale; a file of another size (from another
-// version, or cut short) is passed over.
+// The installed bitmap for exactly this scale; a file of another version, or cut short,
+// is passed over.
 QImage SkinImages::shipped(Part part, qreal dpr) const
 {
     for (const int scale : shippedScales) {
@@ -138,11 +152,16 @@ QImage SkinImages::shipped(Part part, qreal dpr) const
             QFile file(folder + u'/' + shippedName(part, scale));
             if (!file.open(QIODevice::ReadOnly))
                 continue;
+            const QByteArray header = shippedHeader(part, scale);
             QImage image(size, shippedFormat);
-            if (file.size() != image.sizeInBytes() ||
+            if (file.size() != header.size() + image.sizeInBytes() ||
+                file.read(header.size()) != header ||
                 file.read(reinterpret_cast<char*>(image.bits()), image.sizeInBytes()) !=
-                    image.sizeInBytes())
+                    image.sizeInBytes()) {
+                qCWarning(lcSkin) << "Passing over" << file.fileName()
+                                  << "- not this version's art, or cut short";
                 continue;
+            }
             image.convertTo(QImage::Format_RGB32); // in place; the form the window draws fastest
             image.setDevicePixelRatio(scale);
             return image;

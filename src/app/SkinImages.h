@@ -15,9 +15,10 @@
 // which spare every start the painting and its fonts; any other scale is painted
 // here. Each bitmap is made once per device-pixel ratio, so a repaint costs nothing.
 //
-// An installed bitmap is its pixels alone, row after row, in `shippedFormat` (bytes
-// red, green, blue and one unused, the same on every processor): read straight into
-// the image, with nothing to decode, it costs a start a fifth of a PNG.
+// An installed bitmap is a short header (see shippedHeader), then its pixels, row after
+// row, in `shippedFormat` (bytes red, green, blue and one unused, the same on every
+// processor): read straight into the image, with nothing to decode, it costs a start a
+// fifth of a PNG. A file whose header is not this version's is passed over.
 class SkinImages
 {
 public:
@@ -35,6 +36,9 @@ public:
     static QImage painted(Part part, qreal dpr);
     static QSize logicalSize(Part part);
     static QString shippedName(Part part, int scale);
+    // "artcal-skin" and a line end, then the file format's version, the width, the height
+    // and the scale (each 32 bits, little-endian), then the program's version in 16 bytes.
+    static QByteArray shippedHeader(Part part, int scale);
 
 private:
     QImage load(Part part, qreal dpr) const;

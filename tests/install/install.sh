@@ -80,9 +80,11 @@ done
 # (at its first tick, 5 s in) loads the installed network module and asks the server.
 QT_QPA_PLATFORM=offscreen XDG_DATA_HOME=$user XDG_DATA_DIRS=$work/nowhere HOME=$work/home \
   strace -f -qq -e trace=openat,connect -o "$work/opened" \
-  timeout 8 bin/artcal --server http://127.0.0.1:9 >/dev/null 2>&1 || true
+  timeout 8 bin/artcal --server http://127.0.0.1:9 >"$work/said" 2>&1 || true
 grep -q "share/artcal/art/skin.rgbx\", O_RDONLY.* = [0-9]" "$work/opened" ||
   fail "the installed widget did not read share/artcal/art/skin.rgbx"
+! grep -E "Passing over|no network:" "$work/said" ||
+  fail "the installed widget refused its own art or network module"
 grep -q "/artcal/libartcal-network.so\", O_RDONLY.* = [0-9]" "$work/opened" ||
   fail "the installed widget did not load its network module"
 grep -q "connect(.*htons(9), sin_addr=inet_addr(\"127.0.0.1\")" "$work/opened" ||
