@@ -243,7 +243,21 @@ void Form1::enableRefresh(bool enabled)
 
 void Form1::showStatus(const QString& text)
 {
-    Image1->setToolTip(text);
+    m_status = text;
+    updateStatus();
+}
+
+void Form1::showNotice(const QString& text)
+{
+    m_notice = text;
+    updateStatus();
+}
+
+void Form1::updateStatus()
+{
+    QStringList parts{m_status, m_notice};
+    parts.removeAll(QString());
+    Image1->setToolTip(parts.join(QStringLiteral("\n\n")));
 }
 
 void Form1::paintEvent(QPaintEvent*)

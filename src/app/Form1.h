@@ -89,6 +89,10 @@ public:
     bool keepsAbove() const;
     void keepAbove(bool above);
 
+    // A word from the widget itself (why "Start at login" could not be done), shown in the
+    // status under what the picture cycle says, until the next; empty to take it away.
+    void showNotice(const QString& text);
+
 signals:
     // The window's first frame is on the screen: work that can wait goes after it.
     void firstFramePainted();
@@ -119,6 +123,7 @@ private:
     void setBadge(Badge badge) override;
     void enableRefresh(bool enabled) override;
     void showStatus(const QString& text) override;
+    void updateStatus();
 
     Options m_options;
     std::unique_ptr<SkinImages> m_skin;
@@ -130,4 +135,6 @@ private:
     std::unique_ptr<HoverTracker> m_hoverTracker;
     QTimer m_placeSaver;
     bool m_painted = false;
+    QString m_status; // what the picture cycle says
+    QString m_notice; // what the widget itself says
 };

@@ -2,6 +2,7 @@
 #include "app/FormMenu.h"
 
 #include "app/Form1.h"
+#include "picture/PictureStatus.h"
 #include "platform/Autostart.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
@@ -45,12 +46,19 @@ void popup(Form1& form, QPoint globalPos)
                          [&form](bool on) { form.keepAbove(on); });
     above->setCheckable(true);
     above->setChecked(form.keepsAbove());
+    // A failure says why in the log and, in plain words, in the status.
     QAction* login = add(QStringLiteral("Start at &login"), {}, [&form](bool on) {
         QString error;
-        if (on ? !platform::Autostart::enable(QCoreApplication::applicationFilePath(),
-                                              form.options().arguments, &error)
-               : !platform::Autostart::disable())
-            qCWarning(lcState) << "cannot change the start at login:" << error;
+        if (on ? platform::Autostart::enable(QCoreApplication::applicationFilePath(),
+                                             form.options().arguments, &error)
+               : platform::Autostart::disable(&error)) {
+            form.showNotice({});
+            return;
+        }
+        qCWarning(lcState) << "cannot change the start at login:" << error;
+        form.showNotice((on ? QStringLiteral("Cannot start at login: %1")
+                            : QStringLiteral("Cannot stop starting at login: %1"))
+                            .arg(PictureStatus::reason(error)));
     });
     login->setCheckable(true);
     login->setChecked(platform::Autostart::isEnabled());

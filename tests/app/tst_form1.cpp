@@ -22,6 +22,26 @@ class TestForm1 : public QObject
         QVERIFY(QTest::qWaitForWindowExposed(&form));
     }
 
+    // The menu a right press at `at` opens, if any.
+    static QMenu* menuAt(Form1& form, QPoint at)
+    {
+        QTest::mousePress(form.windowHandle(), Qt::RightButton, {}, at);
+        QMenu* menu = form.findChild<QMenu*>();
+        QTest::mouseRelease(form.windowHandle(), Qt::RightButton, {}, at);
+        return menu;
+    }
+    static void choose(Form1& form, const QString& text)
+    {
+        QMenu* menu = menuAt(form, SkinLayout::picture.center());
+        QVERIFY(menu);
+        const QList<QAction*> actions = menu->actions();
+        const auto it = std::find_if(actions.begin(), actions.end(),
+                                     [&](QAction* a) { return a->text() == text; });
+        QVERIFY2(it != actions.end(), qPrintable(text));
+        (*it)->trigger();
+        delete menu;
+    }
+
 private slots:
     // Which control lies on top at a point, by the real stacking order. Without a
     // picture the badge covers "Add to My Gallery", which cannot save the placeholder.
@@ -209,35 +229,36 @@ private slots:
         qputenv("XDG_CONFIG_HOME", f.path("config").toUtf8());
         Form1& form = f.start();
         shown(form);
-        const auto menuAt = [&](QPoint at) {
-            QTest::mousePress(form.windowHandle(), Qt::RightButton, {}, at);
-            QMenu* menu = form.findChild<QMenu*>();
-            QTest::mouseRelease(form.windowHandle(), Qt::RightButton, {}, at);
-            return menu;
-        };
-        QVERIFY(!menuAt({3, 200}));
-        delete menuAt(form.Picture1->geometry().center() + QPoint(0, 40));
-        const auto choose = [&](const QString& text) {
-            QMenu* menu = menuAt(SkinLayout::picture.center());
-            QVERIFY(menu);
-            const QList<QAction*> actions = menu->actions();
-            const auto it = std::find_if(actions.begin(), actions.end(),
-                                         [&](QAction* a) { return a->text() == text; });
-            QVERIFY2(it != actions.end(), qPrintable(text));
-            (*it)->trigger();
-            delete menu;
-        };
+        QVERIFY(!menuAt(form, {3, 200}));
+        delete menuAt(form, form.Picture1->geometry().center() + QPoint(0, 40));
         const QString entry = f.path("config/autostart/artcal.desktop");
-        choose("Start at &login");
+        choose(form, "Start at &login");
         QVERIFY(f.read("config/autostart/artcal.desktop")
                     .contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
-        choose("Start at &login");
+        choose(form, "Start at &login");
         QVERIFY(!QFile::exists(entry));
         form.Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
-        choose("&Add to My Gallery");
+        choose(form, "&Add to My Gallery");
         QVERIFY(QFile::exists(f.path("MyGallery/7.jpg.data")));
-        choose("&Remove from My Gallery");
+        choose(form, "&Remove from My Gallery");
         QVERIFY(!QFile::exists(f.path("MyGallery/7.jpg.data")));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // A state folder whose name holds a line break cannot start at login: the status
+    // says why, beside what it said, and no entry is written.
+    void startAtLoginRefused()
+    {
+        FormFixture f;
+        qputenv("XDG_CONFIG_HOME", f.path("config").toUtf8());
+        Form1& form = f.start("http://127.0.0.1:1", {"--data-dir", f.path("a\nExec=b")});
+        shown(form);
+        const QString status = form.Image1->toolTip();
+        choose(form, "Start at &login");
+        QVERIFY(!QFile::exists(f.path("config/autostart/artcal.desktop")));
+        QCOMPARE(form.Image1->toolTip(),
+                 status + "\n\nCannot start at login: the --data-dir value holds a line break or "
+                          "another control character");
         qunsetenv("XDG_CONFIG_HOME");
     }
 

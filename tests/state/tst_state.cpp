@@ -1,12 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The state files on disk, where they live, and the window's start over damaged ones.
+// The state files on disk, where they live, the window's start over damaged ones, and
+// the desktop entry that starts the widget at login on its state folder.
 #include "FileSizeLimit.h"
 #include "FormFixture.h"
+#include "platform/Autostart.h"
 #include "settings/SettingsFile.h"
 #include "state/PictureHistory.h"
 #include "state/PicturePair.h"
 #include "state/StateFolder.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -23,6 +31,32 @@ static void place(const FormFixture& f, const QString& name, const QByteArray& w
         mkfifo(QFile::encodeName(path), 0600);
     else if (!what.isEmpty())
         f.write(name, what);
+}
+
+// Runs a program to its end: its status (-1 when it did not start or crashed) and all it
+// wrote, both streams.
+static std::pair<int, QByteArray> run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {-1, process.readAll() + process.errorString().toUtf8()};
+    return {process.exitCode(), process.readAll()};
+}
+
+// A python3 that reads desktop entries with GLib's own code (python3-gi), empty when
+// none here can: the first on PATH may be a version manager's, without Debian's modules.
+static QString glibPython()
+{
+    static const QString found = [] {
+        for (const QString& python :
+             {QStandardPaths::findExecutable("python3"), QString("/usr/bin/python3")})
+            if (!python.isEmpty() && run(python, {ARTCAL_DESKTOP_ENTRY_PY, "--probe"}).first == 0)
+                return python;
+        return QString();
+    }();
+    return found;
 }
 
 class TestState : public QObject
@@ -310,6 +344,107 @@ private slots:
         QCOMPARE(form.Image1->tag().isEmpty(), byDefault);
         QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System), entries);
         QCOMPARE(f.read("Settings.dat"), settings);
+    }
+
+    // "Start at login" with every shape of path a hostile-input run tried (in the
+    // program's path too): GLib reads the entry back to exactly the program and its
+    // options, and launching it runs just that program with them; desktop-file-validate
+    // finds nothing wrong. A line break or another control character is refused: no
+    // entry is written, one already there stays as it was, and nothing runs.
+    void autostart_data()
+    {
+        QTest::addColumn<QString>("path");   // --data-dir; "@tmp" is the test's folder
+        QTest::addColumn<QString>("server"); // --server
+        QTest::addColumn<bool>("written");
+        const auto row = [](const char* name, const QString& path, bool written = true) {
+            QTest::newRow(name) << path << "http://127.0.0.1:8642" << written;
+        };
+        row("plain", "/home/u/.local/share/artcal");
+        row("space", "/home/u/my state");
+        row("double quote", "/home/u/a\"b\"");
+        row("single quote", "/home/u/it's");
+        row("dollar", "/home/u/$HOME${x}");
+        row("backtick", "/home/u/`touch @tmp/injected`");
+        row("backslash", "/home/u/a\\b\\\\c\\");
+        row("percent", "/home/u/100%d %% %u %");
+        row("semicolon", "/home/u/a;touch @tmp/injected");
+        row("and and", "/home/u/a && touch @tmp/injected");
+        row("pipe", "/home/u/a|touch @tmp/injected");
+        row("asterisk", "/home/u/*");
+        row("tilde", "~/state");
+        row("unicode", "/home/u/Été 日本 🖼");
+        row("equals", "/home/u/a=b");
+        row("hash", "#/home/u/a #b");
+        row("leading dash", "-rf");
+        row("tab", "/home/u/a\tb\t");
+        row("spaces at the ends", " /home/u/a ");
+        row("backslash n and Exec=", "/home/u/a\\nExec=touch @tmp/injected");
+        row("newline and Exec=", "/home/u/a\nExec=touch @tmp/injected", false);
+        row("carriage return", "/home/u/a\rExec=touch @tmp/injected", false);
+        row("escape", "/home/u/a\x1b[2Jb", false);
+        row("delete", "/home/u/a\x7f", false);
+        QTest::newRow("server: percent, dollar") << "/home/u/a"
+                                                 << "http://h:8642/p%41th$x" << true;
+        QTest::newRow("server: newline and Exec=")
+            << "/home/u/a"
+            << "http://h/\nExec=touch @tmp/injected" << false;
+    }
+    void autostart()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, server);
+        QFETCH(bool, written);
+        FormFixture f;
+        qputenv("XDG_CONFIG_HOME", f.path("config").toUtf8());
+        const auto unset = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
+        const QStringList arguments{"--data-dir", path.replace("@tmp", f.dir.path()), "--server",
+                                    server.replace("@tmp", f.dir.path())};
+        // The program writes down what it is started with. Its name has the path's shape
+        // but no "%": GLib 2.74 looks the program up before it undoes the Exec key's "%%".
+        const QString name = "bin/" + QString(path).replace(u'/', u'_').remove(u'%');
+        const QString program = f.path(name);
+        QDir().mkpath(f.path("bin"));
+        f.write(name, "#!/bin/sh\nfor w in \"$0\" \"$@\"; do printf '%s\\0' \"$w\"; done "
+                      ">\"$ARTCAL_RECORD\"\n");
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        const QString entry = "config/autostart/artcal.desktop";
+        QString error;
+        QCOMPARE(platform::Autostart::enable(program, arguments, &error), written);
+        QCOMPARE(QFile::exists(f.path(entry)), written);
+        QDir().mkpath(f.path("config/autostart"));
+        f.write(entry, "old");
+        QCOMPARE(platform::Autostart::enable(program, arguments, &error), written);
+        QCOMPARE(QDir(f.path("config/autostart")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"artcal.desktop"});
+        if (!written) {
+            QVERIFY2(error.contains("control character"), qPrintable(error));
+            QCOMPARE(f.read(entry), "old");
+            QVERIFY(platform::Autostart::execLine(program, arguments).isEmpty());
+            return;
+        }
+        // One line a key, each key once: no word made a line, an Exec key, of its own.
+        QStringList keys;
+        for (const QByteArray& line : f.read(entry).split('\n'))
+            keys << QString(line).section(u'=', 0, 0);
+        QCOMPARE(keys, QStringList({"[Desktop Entry]", "Type", "Name", "Comment", "Icon", "TryExec",
+                                    "Exec", "X-GNOME-Autostart-enabled", ""}));
+        const QString validate = QStandardPaths::findExecutable("desktop-file-validate");
+        QVERIFY2(!validate.isEmpty(), "no desktop-file-validate: scripts/setup-deps installs it");
+        const auto [valid, findings] = run(validate, {f.path(entry)});
+        QVERIFY2(valid == 0 && findings.isEmpty(), findings.constData());
+
+        if (glibPython().isEmpty())
+            QSKIP("python3-gi is absent, so GLib cannot read the entry back: "
+                  "scripts/setup-deps installs it");
+        const auto [status, out] =
+            run(glibPython(), {ARTCAL_DESKTOP_ENTRY_PY, f.path(entry), f.path("record")});
+        const QJsonObject read = QJsonDocument::fromJson(out).object();
+        const QStringList expected = QStringList{program} + arguments;
+        QVERIFY2(status == 0 && read["tryexec"] == program &&
+                     read["argv"].toVariant().toStringList() == expected &&
+                     read["launched"].toVariant().toStringList() == expected,
+                 out.constData());
+        QVERIFY(!QFile::exists(f.path("injected")));
     }
 };
 

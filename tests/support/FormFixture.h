@@ -32,9 +32,10 @@ struct FormFixture : StateDir
         platform::setClock(nullptr);
     }
 
-    Form1& start(const QString& server = "http://127.0.0.1:8642")
+    // `arguments`: the command line's options, which "Start at login" repeats.
+    Form1& start(const QString& server = "http://127.0.0.1:8642", const QStringList& arguments = {})
     {
-        form = std::make_unique<Form1>(Form1::Options{dir.path(), server});
+        form = std::make_unique<Form1>(Form1::Options{dir.path(), server, arguments});
         return *form;
     }
 };
