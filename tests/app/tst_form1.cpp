@@ -263,8 +263,8 @@ private slots:
     }
 
     // The window opens where it was put, on a screen there is (a place whose rectangle
-    // would wrap is on none), keeps its keep-above
-    // choice, and saves its place once a move has come to rest.
+    // would wrap is on none), keeps its keep-above choice, and saves its place once a
+    // move has come to rest.
     void place_data()
     {
         QTest::addColumn<QByteArray>("saved");
