@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Form1.h"
 
-#include "app/FormMenu.h"
+#include "app/FormCommands.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
 #include "platform/Logging.h"
@@ -23,7 +23,7 @@ Form1::Form1(const Options& options, QWidget* parent)
     setWindowTitle(QStringLiteral("artcal")); // what the taskbar and window lists show
     // A desktop widget is rarely the active window; the picture's tooltip must show anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    setFocusPolicy(Qt::StrongFocus); // the keys of keyPressEvent
+    setFocusPolicy(Qt::StrongFocus); // the window itself holds the focus, not a list
     setFont(SkinLayout::font(SkinLayout::serif, 11));
     setFixedSize(SkinLayout::layoutSize);
     QPalette p = palette();
@@ -77,17 +77,10 @@ void Form1::createControls()
     for (HotSpot* spot : {LabelExit, Label5, Label6, Label7, Label9, Label11, Label12, Label13,
                           Label2, static_cast<HotSpot*>(Image1)})
         spot->setCursor(Qt::PointingHandCursor);
-    // The picture's tooltip tells how the refreshes go; its name, what a click does.
-    Image1->setAccessibleName(QStringLiteral("Open the picture's page"));
+    // The buttons that run a command take their words from it (see describeButtons).
     const std::pair<HotSpot*, const char*> buttons[] = {
-        {LabelExit, "Close"},
         {Label5, "Settings"},
-        {Label6, "Fetch a new picture (F5)"},
         {Label7, "Weather"},
-        {Label9, "Add to My Gallery (Ctrl+D)"},
-        {Label11, "Previous month"},
-        {Label12, "Next month"},
-        {Label13, "The picture server's home page"},
         {Label2, "View My Gallery"},
     };
     for (const auto& [button, what] : buttons)
@@ -104,7 +97,6 @@ void Form1::createControls()
     });
     Label1 = new HotSpot(Settings, settingsClose);
     Label1->setCursor(Qt::PointingHandCursor);
-    Label1->describe(QStringLiteral("Save and close the settings (Esc)"));
     // The lists take the panel's font as they are made: a font given to a list later
     // builds its popup at once, while the panel may never be opened.
     Settings->setFont(SkinLayout::font(SkinLayout::sans, 11));
@@ -136,6 +128,8 @@ void Form1::createControls()
 
 void Form1::createFeatures()
 {
+    m_commands = std::make_unique<FormCommands>(*this);
+    describeButtons();
     auto* dayTemplate = new SkinLabel(Picture1, SkinLayout::dayTemplate, QStringLiteral("31"));
     dayTemplate->setFont(SkinLayout::font(SkinLayout::sans, 9));
     dayTemplate->setTextColour(SkinLayout::dayBlue);
@@ -164,6 +158,20 @@ void Form1::createFeatures()
     connect(Label6, &HotSpot::clicked, this, &Form1::Label6_Click);
     connect(Image1, &HotSpot::clicked, this, &Form1::Image1_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+}
+
+void Form1::describeButtons()
+{
+    using Id = FormCommands::Id;
+    const std::pair<HotSpot*, Id> buttons[] = {
+        {LabelExit, Id::Close},       {Label6, Id::Fetch},      {Label9, Id::AddToGallery},
+        {Label11, Id::PreviousMonth}, {Label12, Id::NextMonth}, {Label13, Id::OpenHomePage},
+        {Label1, Id::CloseSettings},
+    };
+    for (const auto& [button, id] : buttons)
+        button->describe(m_commands->action(id)->toolTip());
+    // The picture's tooltip tells how the refreshes go; its name, what a click does.
+    Image1->setAccessibleName(m_commands->action(Id::OpenPicturePage)->toolTip());
 }
 
 void Form1::Form_Load()
@@ -239,6 +247,7 @@ void Form1::setBadge(Badge badge)
 void Form1::enableRefresh(bool enabled)
 {
     Label6->setEnabled(enabled);
+    m_commands->action(FormCommands::Id::Fetch)->setEnabled(enabled);
 }
 
 void Form1::showStatus(const QString& text)
@@ -268,37 +277,6 @@ void Form1::paintEvent(QPaintEvent*)
         emit firstFramePainted();
 }
 
-void Form1::keyPressEvent(QKeyEvent* event)
-{
-    const int key = event->key();
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool plain = modifiers == Qt::NoModifier;
-    if (plain && (key == Qt::Key_Left || key == Qt::Key_PageUp))
-        m_calendar->Label11_Click();
-    else if (plain && (key == Qt::Key_Right || key == Qt::Key_PageDown))
-        m_calendar->Label12_Click();
-    else if (plain && key == Qt::Key_Home)
-        m_calendar->backToToday();
-    else if (plain && key == Qt::Key_F5)
-        Label6_Click();
-    else if (plain && key == Qt::Key_Escape && !Settings->isHidden())
-        m_settingsPanel->Label1_Click();
-    else if (modifiers == Qt::ControlModifier && key == Qt::Key_D)
-        m_myGallery->Label9_Click();
-    else if (modifiers == Qt::ControlModifier && key == Qt::Key_Q)
-        close();
-    // The picture history's keys, as in a browser: Alt+Left and Alt+Right go through
-    // it, Ctrl+Shift+Delete clears it.
-    else if (modifiers == Qt::AltModifier && key == Qt::Key_Left)
-        m_cycle->previousPicture();
-    else if (modifiers == Qt::AltModifier && key == Qt::Key_Right)
-        m_cycle->nextPicture();
-    else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_Delete)
-        m_cycle->clearHistory();
-    else
-        QWidget::keyPressEvent(event);
-}
-
 void Form1::contextMenuEvent(QContextMenuEvent* event)
 {
     // Over the picture or the calendar, or from the keyboard; a right press on the bare
@@ -307,8 +285,7 @@ void Form1::contextMenuEvent(QContextMenuEvent* event)
     if (!keyboard && !Image1->geometry().contains(event->pos()) &&
         !Picture1->geometry().contains(event->pos()))
         return event->ignore();
-    FormMenu::popup(*this,
-                    keyboard ? mapToGlobal(Image1->geometry().center()) : event->globalPos());
+    m_commands->popup(keyboard ? mapToGlobal(Image1->geometry().center()) : event->globalPos());
 }
 
 bool Form1::keepsAbove() const

@@ -22,6 +22,7 @@
 
 #include <memory>
 
+class FormCommands;
 class SkinImages;
 
 // The widget's one window: a frameless skin with the controls laid over it. It creates
@@ -99,7 +100,6 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -108,6 +108,7 @@ protected:
 private:
     void createControls();
     void createFeatures();
+    void describeButtons();
     void LabelExit_Click();
     // Back where it was put, on a screen there is today; saved once a move ends.
     void restorePlace();
@@ -127,6 +128,7 @@ private:
 
     Options m_options;
     std::unique_ptr<SkinImages> m_skin;
+    std::unique_ptr<FormCommands> m_commands;
     platform::Http m_http; // outlives the users of its transfers
     std::unique_ptr<Calendar> m_calendar;
     std::unique_ptr<PictureCycle> m_cycle;
