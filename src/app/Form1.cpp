@@ -7,6 +7,7 @@
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowMove.h"
+#include "state/StateFiles.h"
 #include "state/WindowPlace.h"
 
 #include <QGuiApplication>
@@ -304,7 +305,7 @@ void Form1::keepAbove(bool above)
 
 QString Form1::placeFile() const
 {
-    return m_options.stateDir + QStringLiteral("/Window.dat");
+    return StateFiles::in(m_options.stateDir, StateFiles::window);
 }
 
 void Form1::restorePlace()

@@ -4,6 +4,7 @@
 #include "platform/Logging.h"
 
 #include "app/SkinArt.h"
+#include "state/StateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +39,7 @@ bool readableSuffix(const QString& suffix)
 } // namespace
 
 SkinImages::SkinImages(const QString& stateFolder, const QStringList& shippedFolders)
-    : m_skinFolder(stateFolder + u"/skin"_s), m_shippedFolders(shippedFolders)
+    : m_skinFolder(StateFiles::in(stateFolder, StateFiles::skin)), m_shippedFolders(shippedFolders)
 {
 }
 

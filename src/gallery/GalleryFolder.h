@@ -7,7 +7,7 @@
 
 #include <optional>
 
-// The "MyGallery" folder: one "*.data" file per saved picture, holding its record as
+// The My Gallery folder: one "*.data" file per saved picture, holding its record as
 // four lines.
 namespace GalleryFolder {
 

@@ -9,12 +9,13 @@
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 #include "state/PictureRecord.h"
+#include "state/StateFiles.h"
 #include "state/TextLines.h"
 
 #include <QDir>
 
 MyGallery::MyGallery(const Controls& controls, const QString& stateDir, const QString& serverBase)
-    : m_controls(controls), m_folder(stateDir + QStringLiteral("/MyGallery")),
+    : m_controls(controls), m_folder(StateFiles::in(stateDir, StateFiles::gallery)),
       m_serverBase(serverBase)
 {
     m_blink.setSingleShot(true);

@@ -10,6 +10,7 @@
 #include "platform/Logging.h"
 #include "platform/ServerPaths.h"
 #include "platform/WebAddress.h"
+#include "state/StateFiles.h"
 #include "state/TextLines.h"
 
 #include <QFileInfo>
@@ -28,7 +29,7 @@ PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, p
 
 void PictureCycle::loadStoredPicture()
 {
-    const QString imagePath = m_stateDir + QStringLiteral("/image.jpg");
+    const QString imagePath = StateFiles::in(m_stateDir, StateFiles::picture);
     m_storedIsPicture = QFileInfo(imagePath).isFile();
     m_stored = PictureLoader::loadLater(m_storedIsPicture ? imagePath : placeholderPath(),
                                         m_view.pictureSize());
@@ -53,12 +54,12 @@ void PictureCycle::showStoredPicture()
 
 QString PictureCycle::placeholderPath() const
 {
-    return m_stateDir + QStringLiteral("/default.jpg");
+    return StateFiles::in(m_stateDir, StateFiles::placeholder);
 }
 
 std::optional<PictureRecord> PictureCycle::storedRecord() const
 {
-    const QString path = m_stateDir + QStringLiteral("/image.jpg.dat");
+    const QString path = StateFiles::in(m_stateDir, StateFiles::record);
     if (!QFileInfo(path).isFile())
         return std::nullopt;
     const std::optional<QStringList> lines = TextLines::read(path);
@@ -91,7 +92,8 @@ bool PictureCycle::pictureOutdated() const
     const Countdown::Arm arm = intervalArm();
     if (arm.arming != Countdown::Arming::Timed)
         return false;
-    const QDateTime fetched = QFileInfo(m_stateDir + QStringLiteral("/image.jpg")).lastModified();
+    const QDateTime fetched =
+        QFileInfo(StateFiles::in(m_stateDir, StateFiles::picture)).lastModified();
     return fetched.addMSecs(arm.ticks.toLongLong() * Countdown::tickMs) <= platform::clock().now();
 }
 
@@ -224,7 +226,7 @@ void PictureCycle::setMetered(bool metered)
 
 void PictureCycle::refreshFromGallery()
 {
-    const QString folder = m_stateDir + QStringLiteral("/MyGallery");
+    const QString folder = StateFiles::in(m_stateDir, StateFiles::gallery);
     const QStringList files = GalleryFolder::files(folder);
     if (files.isEmpty())
         return finish(Ending::NothingNew,
@@ -333,7 +335,8 @@ void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRe
         return entryShown(outcome == PictureInstall::Outcome::Installed, record, problem);
     if (outcome == PictureInstall::Outcome::Installed) {
         pictureShown(record);
-        m_history.add(record, platform::clock().now(), m_stateDir + QStringLiteral("/image.jpg"));
+        m_history.add(record, platform::clock().now(),
+                      StateFiles::in(m_stateDir, StateFiles::picture));
         emit historyChanged();
         return finish(Ending::Installed);
     }

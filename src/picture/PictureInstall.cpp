@@ -10,6 +10,7 @@
 #include "platform/WebAddress.h"
 #include "state/AtomicFile.h"
 #include "state/PicturePair.h"
+#include "state/StateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,11 +121,11 @@ void PictureInstall::installCopy(const PictureRecord& record, const QString& cop
 
 std::optional<QString> PictureInstall::createPart(const PictureRecord& record)
 {
-    // The picture arrives under a name of its own beside "image.jpg", which stays
+    // The picture arrives under a name of its own beside the installed picture, which stays
     // intact until a complete, decodable picture replaces it.
     QString error;
     const std::optional<QString> part =
-        AtomicFile::createTemporary(statePath(QStringLiteral("image.jpg")), partSuffix, &error);
+        AtomicFile::createTemporary(statePath(StateFiles::picture), partSuffix, &error);
     if (!part)
         end(Outcome::Failed, record,
             QStringLiteral("Cannot store a picture in %1: %2").arg(m_stateDir, error));
@@ -226,7 +227,7 @@ void PictureInstall::removeStaleDownloads() const
     // filter would load the regular-expression library into every start.
     QDir dir(m_stateDir);
     for (const QString& name : dir.entryList(QDir::Files)) {
-        if (name.startsWith(QStringLiteral("image.jpg.")) && name.endsWith(partSuffix))
+        if (name.startsWith(StateFiles::picture + u'.') && name.endsWith(partSuffix))
             dir.remove(name);
     }
 }

@@ -15,7 +15,7 @@ class Http;
 }
 
 // Installs one picture: fetches its record (or takes one handed over), downloads the
-// picture beside "image.jpg" and, only once it arrived whole and decodes (on a worker
+// picture beside the installed picture and, only once it arrived whole and decodes (on a worker
 // thread), puts it in place together with its record and shows it. Nothing here
 // blocks: each step continues when its transfer ends, and a newer install (or cancel())
 // supersedes a running one, which then reports nothing.
@@ -60,7 +60,7 @@ signals:
 
 private:
     void begin();
-    // A new, empty file beside "image.jpg" for the picture; none (and the install ended)
+    // A new, empty file beside the installed picture for the picture; none (and the install ended)
     // when the state folder takes no file.
     std::optional<QString> createPart(const PictureRecord& record);
     void installRecord(const QString& recordUrl, const PictureRecord& record);

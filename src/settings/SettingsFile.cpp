@@ -3,6 +3,7 @@
 
 #include "platform/Logging.h"
 
+#include "state/StateFiles.h"
 #include "state/TextLines.h"
 
 #include <algorithm>
@@ -39,8 +40,8 @@ int choose(const QStringList& lines, qsizetype i, int count, int fallback, const
     const std::optional<int> value = i < lines.size() ? parseLine(lines[i]) : std::nullopt;
     if (value && *value >= -1 && *value < count)
         return *value;
-    qCWarning(lcState) << "Settings.dat: no usable" << what << "on line" << i + 1
-                       << "; using the default";
+    qCWarning(lcState).noquote() << StateFiles::settings + u':' << "no usable" << what << "on line"
+                                 << i + 1 << "; using the default";
     return fallback;
 }
 } // namespace

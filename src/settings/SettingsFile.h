@@ -5,7 +5,7 @@
 
 #include <optional>
 
-// "Settings.dat": two lines, the selected index of the update interval and of the
+// The settings file: two lines, the selected index of the update interval and of the
 // picture category, each as " 3 " (a space before a number that is not negative,
 // "-" before a negative one, one trailing space) followed by CR LF. -1 means no
 // selection.

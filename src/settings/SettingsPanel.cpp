@@ -6,6 +6,7 @@
 #include "picture/PictureCycle.h"
 #include "platform/Logging.h"
 #include "settings/SettingsFile.h"
+#include "state/StateFiles.h"
 #include "state/TextLines.h"
 
 #include <QComboBox>
@@ -20,15 +21,14 @@ SettingsPanel::SettingsPanel(const Controls& controls, const QString& stateDir, 
 void SettingsPanel::loadChoices()
 {
     const std::optional<QStringList> categories =
-        TextLines::read(statePath(QStringLiteral("Categories.dat")));
+        TextLines::read(statePath(StateFiles::categories));
     if (!categories)
         qCWarning(lcState)
             << "cannot read Categories.dat; only \"All\" and \"My Gallery\" are offered";
     m_controls.Combo2->addItems(categories.value_or(QStringList()));
 
-    const SettingsFile::Choices choices =
-        SettingsFile::load(statePath(QStringLiteral("Settings.dat")), m_controls.Combo1->count(),
-                           m_controls.Combo2->count());
+    const SettingsFile::Choices choices = SettingsFile::load(
+        statePath(StateFiles::settings), m_controls.Combo1->count(), m_controls.Combo2->count());
     m_controls.Combo1->setCurrentIndex(choices.interval);
     m_controls.Combo2->setCurrentIndex(choices.category);
 }
@@ -45,7 +45,7 @@ void SettingsPanel::Label1_Click()
     // A file that cannot be written keeps its old content; the choices still apply
     // for this run.
     QString error;
-    const QString path = statePath(QStringLiteral("Settings.dat"));
+    const QString path = statePath(StateFiles::settings);
     if (!SettingsFile::save(
             path, {m_controls.Combo1->currentIndex(), m_controls.Combo2->currentIndex()}, &error))
         qCWarning(lcState) << "cannot save" << path << ":" << error;

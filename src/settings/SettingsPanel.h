@@ -28,7 +28,7 @@ public:
 
     SettingsPanel(const Controls& controls, const QString& stateDir, PictureCycle& cycle);
 
-    // Start-up: the server's categories from "Categories.dat", then the saved choices.
+    // Start-up: the server's categories from the categories file, then the saved choices.
     void loadChoices();
 
     void Label5_Click();

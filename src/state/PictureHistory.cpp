@@ -3,6 +3,7 @@
 
 #include "platform/Logging.h"
 #include "state/AtomicFile.h"
+#include "state/StateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,6 @@
 #include <algorithm>
 
 namespace {
-const QString fileName = QStringLiteral("History.json");
-const QString copiesName = QStringLiteral("History");
 
 // A copy's name as add() makes it: digits, then ".jpg".
 bool isCopyName(const QString& name)
@@ -67,7 +66,8 @@ std::optional<PictureHistory::Entry> fromJson(const QJsonObject& json)
 } // namespace
 
 PictureHistory::PictureHistory(const QString& stateDir)
-    : m_file(stateDir + u'/' + fileName), m_copies(stateDir + u'/' + copiesName),
+    : m_file(StateFiles::in(stateDir, StateFiles::history)),
+      m_copies(StateFiles::in(stateDir, StateFiles::historyCopies)),
       m_ownsCopies(isOwnFolder(m_copies))
 {
     if (!m_ownsCopies)

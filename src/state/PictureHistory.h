@@ -8,9 +8,9 @@
 #include <QString>
 
 // The pictures installed before, newest last, with a cursor on the one shown: one
-// JSON object a line in "History.json" (a cut or damaged line is skipped), and copies
-// of the last pictures in the folder "History/", so that going back works while the
-// server is down. The history deletes only copies it made: a "History" that is a link,
+// JSON object a line in the history file (a cut or damaged line is skipped), and copies
+// of the last pictures in the copies folder, so that going back works while the
+// server is down. The history deletes only copies it made: a copies folder that is a link,
 // or holds files of any other name, is left alone and no copies are kept. Kept: every picture of
 // the last 7 days, each older day's last picture for two years; at most 50 copies or 30 MB of them,
 // the oldest dropped first.
@@ -31,7 +31,7 @@ public:
     static constexpr int keptYears = 2;
 
     // Reads the history of `stateDir`; a missing one is empty. One that cannot be read
-    // at all is renamed "History.json.unreadable" (replacing an older one) and the
+    // at all is set aside under its name and ".unreadable" (replacing an older one) and the
     // history starts empty; the copies stay in place as long as that file is kept.
     explicit PictureHistory(const QString& stateDir);
 

@@ -2,6 +2,7 @@
 #include "state/PicturePair.h"
 
 #include "state/AtomicFile.h"
+#include "state/StateFiles.h"
 #include "state/TextLines.h"
 
 #include <QDir>
@@ -11,10 +12,10 @@
 namespace PicturePair {
 
 namespace {
-const QString picture = QStringLiteral("image.jpg");
-const QString record = QStringLiteral("image.jpg.dat");
-const QString newRecord = QStringLiteral("image.jpg.dat.new");
-const QString marker = QStringLiteral("image.jpg.commit");
+const QString& picture = StateFiles::picture;
+const QString& record = StateFiles::record;
+const QString newRecord = record + QStringLiteral(".new");
+const QString marker = picture + QStringLiteral(".commit");
 
 // The marker names the picture's new file; anything else in it is not ours to rename.
 bool isPictureTemporary(const QString& name)

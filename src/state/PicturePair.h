@@ -6,7 +6,7 @@
 
 #include <functional>
 
-// The installed picture "image.jpg" and its record "image.jpg.dat" change together: a
+// The installed picture and its record file change together: a
 // kill at any moment leaves the old pair or the new one, never a picture with another
 // picture's record. Both new files are complete under names of their own before a
 // small commit marker names them; only then are they renamed into place, and the
@@ -18,9 +18,9 @@ namespace PicturePair {
 enum class Step { RecordWritten, Committed, PictureMoved, RecordMoved };
 using StopAt = std::function<bool(Step)>;
 
-// Puts the picture `picturePart` (a file in `dir` whose name starts with "image.jpg.")
-// and the record `record` in place in `dir`. On failure the old pair stays, `error`
-// says why and `picturePart` is left to the caller.
+// Puts the picture `picturePart` (a file in `dir` whose name starts with the picture's name and a
+// dot) and the record `record` in place in `dir`. On failure the old pair stays, `error` says why
+// and `picturePart` is left to the caller.
 bool replace(const QString& dir, const QString& picturePart, const QStringList& record,
              QString* error, const StopAt& stopAt = {});
 

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // The record of one picture: where its page and its file are, the server's id of it,
-// and a fourth field carried unchanged. It travels as four lines in "image.jpg.dat"
+// and a fourth field carried unchanged. It travels as four lines in the record file
 // and the gallery files, and as the picture tag: the fields joined by "!?!".
 struct PictureRecord
 {

@@ -2,6 +2,7 @@
 #include "state/StateFolder.h"
 
 #include "platform/Logging.h"
+#include "state/StateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,7 @@
 namespace {
 bool holdsSettings(const QString& dir)
 {
-    return !dir.isEmpty() && QFileInfo(dir + QLatin1String("/Settings.dat")).isFile();
+    return !dir.isEmpty() && QFileInfo(StateFiles::in(dir, StateFiles::settings)).isFile();
 }
 } // namespace
 
@@ -51,5 +52,5 @@ void StateFolder::seed(const QString& folder, const QString& defaults)
         if (!QFileInfo::exists(target) && !QFile::copy(defaults + u'/' + name, target))
             qCWarning(lcState) << "cannot copy" << name << "from" << defaults << "to" << folder;
     }
-    QDir(folder).mkpath(QStringLiteral("MyGallery"));
+    QDir(folder).mkpath(StateFiles::gallery);
 }

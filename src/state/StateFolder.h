@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "state/StateFiles.h"
+
 #include <QString>
 #include <QStringList>
 
 // Where the widget keeps its state files: the folder given on the command line; else
-// the executable's folder when it holds "Settings.dat" (the portable layout and the
+// the executable's folder when it holds a settings file (the portable layout and the
 // build tree); else the per-user data folder, seeded on first run from the installed
 // defaults.
 class StateFolder
@@ -26,7 +28,6 @@ public:
     // overwrites a file the user already has.
     static void seed(const QString& folder, const QString& defaults);
 
-    static inline const QStringList defaultFiles = {QStringLiteral("Settings.dat"),
-                                                    QStringLiteral("Categories.dat"),
-                                                    QStringLiteral("default.jpg")};
+    static inline const QStringList defaultFiles = {StateFiles::settings, StateFiles::categories,
+                                                    StateFiles::placeholder};
 };

@@ -9,8 +9,8 @@
 #include <optional>
 
 // Where the window was put and whether it stays above other windows, in a file of the
-// widget's own ("Window.dat": x, y, keep above as 0 or 1, a line each), never in
-// "Settings.dat", whose two lines other tools may read.
+// widget's own (the window file: x, y, keep above as 0 or 1, a line each), never in
+// the settings file, whose two lines other tools may read.
 namespace WindowPlace {
 
 struct Place
