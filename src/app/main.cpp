@@ -79,11 +79,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
                                      QStringLiteral("Keep the state files in <dir>."),
                                      QStringLiteral("dir"));
+    const QString defaultServer = QStringLiteral("http://127.0.0.1:8642");
     const QCommandLineOption server(
         QStringLiteral("server"),
-        QStringLiteral("Base address of the picture server (default %1).")
-            .arg(QStringLiteral("http://127.0.0.1:8642")),
-        QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8642"));
+        QStringLiteral("Base address of the picture server (default %1).").arg(defaultServer),
+        QStringLiteral("url"), defaultServer);
     parser.addOption(dataDir);
     parser.addOption(server);
     if (!parser.parse(arguments))
