@@ -3,8 +3,6 @@
 
 #include "ServerLog.h"
 
-#include <QThreadPool>
-
 #include <microhttpd.h>
 
 #include <arpa/inet.h>
@@ -254,32 +252,52 @@ struct HttpServer::Callbacks
                           << exchange.response.status;
         if (!exchange.response.deferred)
             return queue(connection, exchange.response, server.m_stopping);
+        defer(server, connection, exchange);
+        return MHD_YES;
+    }
 
-        std::function<void(HttpResponse&)> work = std::move(exchange.response.deferred);
-        exchange.response.deferred = nullptr;
-        {
-            std::lock_guard lock(server.m_mutex);
-            if (!server.m_closing) {
-                exchange.stage = Exchange::Stage::Working;
-                MHD_suspend_connection(connection);
-                server.m_workers->start([work = std::move(work), &exchange, connection] {
+    // Hands the response's deferred work to the queue while the connection waits. The
+    // connection is suspended first, as the work may end at once; work refused answers
+    // here, as late work does.
+    static void defer(HttpServer& server, MHD_Connection* connection, Exchange& exchange)
+    {
+        HttpResponse& response = exchange.response;
+        const std::string client = std::move(response.deferredFor);
+        std::function<void(WorkQueue::Turn)> job =
+            [work = std::exchange(response.deferred, nullptr),
+             instead = std::exchange(response.instead, nullptr), &exchange,
+             connection](WorkQueue::Turn turn) {
+                if (turn == WorkQueue::Turn::Run)
                     work(exchange.response);
-                    exchange.stage = Exchange::Stage::Ready;
-                    MHD_resume_connection(connection);
-                });
-                return MHD_YES;
-            }
+                else if (turn == WorkQueue::Turn::Late && instead)
+                    instead(exchange.response);
+                else
+                    unavailable(exchange.response);
+                exchange.stage = Exchange::Stage::Ready;
+                MHD_resume_connection(connection);
+            };
+        exchange.stage = Exchange::Stage::Working;
+        MHD_suspend_connection(connection);
+        if (!server.m_work->submit(client, std::move(job))) {
+            qCDebug(lcServer) << client.c_str() << "has too much work waiting; answered without";
+            job(WorkQueue::Turn::Late);
         }
-        // The workers are being waited for: no connection may be suspended any more.
-        work(exchange.response);
-        return queue(connection, exchange.response, true);
+    }
+
+    // Before any work: the response holds no file yet.
+    static void unavailable(HttpResponse& response)
+    {
+        response = {};
+        response.status = 503;
+        response.contentType = "text/plain; charset=utf-8";
+        response.body = "Busy: try again in a moment.\n";
+        response.setHeader("Retry-After", "1");
     }
 };
 
 HttpServer::HttpServer(Handler handler, const Limits& limits)
-    : m_handler(std::move(handler)), m_limits(limits), m_workers(std::make_unique<QThreadPool>())
+    : m_handler(std::move(handler)), m_limits(limits)
 {
-    m_workers->setMaxThreadCount(limits.workers);
 }
 
 HttpServer::~HttpServer()
@@ -341,6 +359,7 @@ bool HttpServer::listen()
         return false;
     const unsigned flags =
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
+    m_work = std::make_unique<WorkQueue>(m_limits.workers, m_limits.work);
     MHD_Daemon* daemon = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &Callbacks::answer, this, MHD_OPTION_LISTEN_SOCKET,
         MHD_socket(m_socket), MHD_OPTION_THREAD_POOL_SIZE, m_limits.threads,
@@ -350,8 +369,10 @@ bool HttpServer::listen()
         &Callbacks::begin, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::end, this,
         MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::track, this, MHD_OPTION_EXTERNAL_LOGGER,
         &logLibrary, nullptr, MHD_OPTION_END);
-    if (!daemon)
+    if (!daemon) {
+        m_work.reset();
         return false;
+    }
     m_socket = -1; // the library has it now
     m_running = true;
     {
@@ -361,8 +382,9 @@ bool HttpServer::listen()
     drain(daemon);
     // Deferred work still running past the grace ends first: the library must not stop
     // with a connection suspended. None starts from now on.
-    m_workers->waitForDone();
+    m_work->finish();
     MHD_stop_daemon(daemon);
+    m_work.reset();
     m_running = false;
     return true;
 }
@@ -373,14 +395,19 @@ void HttpServer::drain(MHD_Daemon* daemon)
     const MHD_socket listening = MHD_quiesce_daemon(daemon);
     if (listening != MHD_INVALID_SOCKET)
         ::close(listening);
-    std::unique_lock lock(m_mutex);
-    m_stopping = true;
-    for (const auto& [connection, state] : m_connections) {
-        if (!state.answering && state.socket >= 0)
-            ::shutdown(state.socket, SHUT_RDWR);
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        for (const auto& [connection, state] : m_connections) {
+            if (!state.answering && state.socket >= 0)
+                ::shutdown(state.socket, SHUT_RDWR);
+        }
     }
+    // Work not started is not waited for: its connections get a 503 and close. Outside
+    // the lock, which the library's threads take as they resume them.
+    m_work->stop();
+    std::unique_lock lock(m_mutex);
     m_changed.wait_for(lock, m_limits.stopGrace, [this] { return m_answering == 0; });
-    m_closing = true;
 }
 
 void HttpServer::stop()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "WorkQueue.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -20,7 +22,6 @@
 
 struct MHD_Connection;
 struct MHD_Daemon;
-class QThreadPool;
 
 namespace server {
 
@@ -54,6 +55,12 @@ struct HttpResponse
     // Work too slow for the connection threads (decoding pictures): set by a handler, run
     // on a worker thread while the connection waits, and it fills in this response.
     std::function<void(HttpResponse&)> deferred;
+    // Whose work it is (the client's address): each client's runs in turn with the others',
+    // within the bounds of Limits::work.
+    std::string deferredFor;
+    // The answer instead of the deferred work's when that cannot start soon (past its
+    // client's or the server's bound, or its deadline): quick, on any thread. Unset: 503.
+    std::function<void(HttpResponse&)> instead;
 
     void setHeader(std::string name, std::string value);
 };
@@ -65,7 +72,8 @@ struct HttpResponse
 // the library's; every request reaches the handler with its target unchanged.
 // Stopping takes no new connection and closes the idle ones at once: only requests
 // already being answered get a moment (stopGrace) to finish, closing their connection
-// after; a request sent after the stop is not answered.
+// after; deferred work not yet started is dropped (503); a request sent after the stop
+// is not answered.
 class HttpServer
 {
 public:
@@ -81,6 +89,7 @@ public:
         // One connection thread and one worker, for deferred work, per core: 2 to 8.
         unsigned threads = unsigned(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
         int workers = int(threads);
+        WorkQueue::Bounds work = {};
     };
 
     HttpServer(Handler handler, const Limits& limits);
@@ -112,7 +121,7 @@ private:
     Handler m_handler;
     const Limits m_limits;
     int m_socket = -1;
-    std::unique_ptr<QThreadPool> m_workers;
+    std::unique_ptr<WorkQueue> m_work; // while listening
     std::atomic<bool> m_running = false;
 
     std::mutex m_mutex; // guards the members below
@@ -121,7 +130,6 @@ private:
     // No new answer begins, and those given close their connection. Set under the lock,
     // read without it too.
     std::atomic<bool> m_stopping = false;
-    bool m_closing = false; // no deferred work starts: it runs at once, on its connection
     std::unordered_map<MHD_Connection*, Connection> m_connections;
     size_t m_answering = 0;
 };

@@ -81,6 +81,22 @@ bool serveFile(const QString& path, const std::string& mimeType, const HttpReque
     return true;
 }
 
+// The picture's own file, whole or the range asked for.
+void serveWhole(const Picture& picture, const HttpRequest& request, HttpResponse& response)
+{
+    if (!serveFile(picture.absolutePath, picture.mimeType().toStdString(), request, response))
+        setError(response, 404, u"No Such Picture"_s);
+}
+
+void setThumbnail(const QByteArray& jpeg, HttpResponse& response)
+{
+    if (jpeg.isEmpty())
+        return setError(response, 404, u"No Such Picture"_s);
+    response.contentType = "image/jpeg";
+    response.body = jpeg;
+    response.setHeader("Cache-Control", "max-age=300");
+}
+
 // A picture of `candidates` at random, but none of the client's `recent` ones among them,
 // as long as one is left: it is not given one of its last min(maxRecent, n - 1) pictures
 // of n again, so one picture comes every time, and two take turns.
@@ -144,10 +160,7 @@ void PictureServer::handle(const HttpRequest& request, HttpResponse& response)
         return setHtml(response, HtmlPages::picture(*picture));
     if (route.kind == Kind::PictureFile)
         return servePictureFile(*picture, route.shownSize, request, response);
-    // Decoding takes a worker thread; the copy of the picture outlives this snapshot.
-    response.deferred = [this, picture = *picture](HttpResponse& later) {
-        serveThumbnail(picture, later);
-    };
+    serveThumbnail(*picture, request, response);
 }
 
 std::string PictureServer::clientOf(const HttpRequest& request) const
@@ -223,29 +236,45 @@ void PictureServer::servePictureFile(const Picture& picture, QSize shownSize,
     if (!isStillInPlace(picture))
         return setError(response, 404, u"No Such Picture"_s);
     const QSize step = ScaledPictures::step(shownSize);
-    const auto serveWhole = [picture](const HttpRequest& asked, HttpResponse& answer) {
-        if (!serveFile(picture.absolutePath, picture.mimeType().toStdString(), asked, answer))
-            setError(answer, 404, u"No Such Picture"_s);
-    };
-    if (step.isEmpty())
-        return serveWhole(request, response);
+    if (step.isEmpty() || !m_scaled.scales(picture))
+        return serveWhole(picture, request, response);
+    // Made before: sent at once, never behind the decodes of others.
+    const QString kept = m_scaled.kept(picture, step);
+    if (!kept.isEmpty() && serveFile(kept, "image/jpeg", request, response))
+        return;
     // Scaling takes a worker thread; the request and picture are copied for it.
-    response.deferred = [this, picture, step, request, serveWhole](HttpResponse& later) {
+    deferDecode(picture, request, response, [this, picture, step, request](HttpResponse& later) {
         const QString scaled = m_scaled.file(picture, step);
         if (scaled.isEmpty() || !serveFile(scaled, "image/jpeg", request, later))
-            serveWhole(request, later);
-    };
+            serveWhole(picture, request, later);
+    });
 }
 
-void PictureServer::serveThumbnail(const Picture& picture, HttpResponse& response)
+void PictureServer::serveThumbnail(const Picture& picture, const HttpRequest& request,
+                                   HttpResponse& response)
 {
-    const QByteArray jpeg =
-        isStillInPlace(picture) ? m_thumbnails.thumbnail(picture) : QByteArray();
-    if (jpeg.isEmpty())
+    if (!isStillInPlace(picture))
         return setError(response, 404, u"No Such Picture"_s);
-    response.contentType = "image/jpeg";
-    response.body = jpeg;
-    response.setHeader("Cache-Control", "max-age=300");
+    if (const std::optional<QByteArray> jpeg = m_thumbnails.cached(picture))
+        return setThumbnail(*jpeg, response);
+    deferDecode(picture, request, response, [this, picture](HttpResponse& later) {
+        setThumbnail(m_thumbnails.thumbnail(picture), later);
+    });
+}
+
+void PictureServer::deferDecode(const Picture& picture, const HttpRequest& request,
+                                HttpResponse& response, std::function<void(HttpResponse&)> decode)
+{
+    // HEAD decodes nothing: the head of the whole file is what a GET may get too.
+    if (request.method == "HEAD")
+        return serveWhole(picture, request, response);
+    // The client's decodes take turns with other clients'; when its turn is far off, the
+    // whole file goes instead.
+    response.deferred = std::move(decode);
+    response.deferredFor = clientOf(request);
+    response.instead = [picture, request](HttpResponse& later) {
+        serveWhole(picture, request, later);
+    };
 }
 
 } // namespace server

@@ -53,7 +53,10 @@ private:
     void serveWeather(HttpResponse& response);
     void servePictureFile(const Picture& picture, QSize shownSize, const HttpRequest& request,
                           HttpResponse& response);
-    void serveThumbnail(const Picture& picture, HttpResponse& response);
+    void serveThumbnail(const Picture& picture, const HttpRequest& request, HttpResponse& response);
+    // Has `decode` answer the request on a worker thread, if it is a GET and its turn comes.
+    void deferDecode(const Picture& picture, const HttpRequest& request, HttpResponse& response,
+                     std::function<void(HttpResponse&)> decode);
     std::string clientOf(const HttpRequest& request) const;
 
     const QByteArray m_pickKey;

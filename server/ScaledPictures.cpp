@@ -51,24 +51,41 @@ QSize ScaledPictures::step(QSize shown)
 
 QString ScaledPictures::file(const Picture& picture, QSize step)
 {
-    if (m_folder.isEmpty() || picture.suffix != u"jpg" || step.isEmpty())
+    if (!scales(picture) || step.isEmpty())
         return {};
+    const QString path = kept(picture, step);
+    return path.isEmpty() ? make(picture, step, pathOf(picture, step)) : path;
+}
+
+bool ScaledPictures::scales(const Picture& picture) const
+{
+    return !m_folder.isEmpty() && picture.suffix == u"jpg";
+}
+
+QString ScaledPictures::kept(const Picture& picture, QSize step)
+{
+    if (!scales(picture) || step.isEmpty())
+        return {};
+    const QString path = pathOf(picture, step);
+    QFile kept(path);
+    if (!kept.exists())
+        return {};
+    // Served again: the newest, so the last to go.
+    kept.open(QIODevice::ReadWrite);
+    kept.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+    return path;
+}
+
+QString ScaledPictures::pathOf(const Picture& picture, QSize step) const
+{
     const QFileInfo source(picture.absolutePath);
     // A changed picture gets a new name; the old one ages out.
-    const QString path = m_folder + QStringLiteral("/%1-%2x%3-%4-%5.jpg")
-                                        .arg(picture.id)
-                                        .arg(step.width())
-                                        .arg(step.height())
-                                        .arg(source.lastModified().toMSecsSinceEpoch())
-                                        .arg(source.size());
-    QFile kept(path);
-    if (kept.exists()) {
-        // Served again: the newest, so the last to go.
-        kept.open(QIODevice::ReadWrite);
-        kept.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
-        return path;
-    }
-    return make(picture, step, path);
+    return m_folder + QStringLiteral("/%1-%2x%3-%4-%5.jpg")
+                          .arg(picture.id)
+                          .arg(step.width())
+                          .arg(step.height())
+                          .arg(source.lastModified().toMSecsSinceEpoch())
+                          .arg(source.size());
 }
 
 QString ScaledPictures::make(const Picture& picture, QSize step, const QString& path)

@@ -27,8 +27,13 @@ public:
     // picture is no JPEG, is not larger, or cannot be scaled or kept: then the picture
     // itself is the answer.
     QString file(const Picture& picture, QSize step);
+    // Whether file() may make one for `picture`: false means it never does.
+    bool scales(const Picture& picture) const;
+    // The file of `picture` scaled to cover `step` if it was made before; else empty.
+    QString kept(const Picture& picture, QSize step);
 
 private:
+    QString pathOf(const Picture& picture, QSize step) const;
     QString make(const Picture& picture, QSize step, const QString& path);
     // Removes the least recently served files, never the one just `made`.
     void keepWithinCapacity(qint64 added, const QString& made);

@@ -24,15 +24,21 @@ QByteArray render(const QString& path)
 
 } // namespace
 
-QByteArray ThumbnailCache::thumbnail(const Picture& picture)
+std::optional<QByteArray> ThumbnailCache::cached(const Picture& picture)
 {
     const QDateTime modified = QFileInfo(picture.absolutePath).lastModified();
-    {
-        std::lock_guard lock(m_mutex);
-        const auto it = m_entries.constFind(picture.id);
-        if (it != m_entries.cend() && it->modified == modified)
-            return it->jpeg;
-    }
+    std::lock_guard lock(m_mutex);
+    const auto it = m_entries.constFind(picture.id);
+    if (it != m_entries.cend() && it->modified == modified)
+        return it->jpeg;
+    return std::nullopt;
+}
+
+QByteArray ThumbnailCache::thumbnail(const Picture& picture)
+{
+    if (const std::optional<QByteArray> jpeg = cached(picture))
+        return *jpeg;
+    const QDateTime modified = QFileInfo(picture.absolutePath).lastModified();
     // Rendered outside the lock: two requests for a new thumbnail may both render it.
     const QByteArray jpeg = render(picture.absolutePath);
     std::lock_guard lock(m_mutex);

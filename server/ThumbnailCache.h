@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <mutex>
+#include <optional>
 
 namespace server {
 
@@ -23,6 +24,8 @@ public:
 
     // The preview's JPEG bytes; empty when the file cannot be read as an image.
     QByteArray thumbnail(const Picture& picture);
+    // What thumbnail() gives without decoding: nothing when it would have to.
+    std::optional<QByteArray> cached(const Picture& picture);
 
 private:
     struct Entry

@@ -9,12 +9,18 @@
 
 // A real artcal-server, in-process, on 127.0.0.1 and a port the system picks, served
 // from a thread of its own until the object is destroyed. Seed 1; the library is read
-// once, at the start.
+// once, at the start. Scaled pictures go to a temporary folder unless `scaledFolder`.
 class ServerThread
 {
 public:
-    explicit ServerThread(const QString& libraryPath)
-        : m_server({libraryPath, 1, std::chrono::hours(1), QByteArray(32, 'k'), m_cache.path()}),
+    explicit ServerThread(const QString& libraryPath, const server::HttpServer::Limits& limits = {},
+                          const QString& scaledFolder = {})
+        : m_server({.libraryPath = libraryPath,
+                    .seed = 1,
+                    .rescanInterval = std::chrono::hours(1),
+                    .pickKey = QByteArray(32, 'k'),
+                    .scaledFolder = scaledFolder.isEmpty() ? m_cache.path() : scaledFolder,
+                    .limits = limits}),
           m_port(m_server.bind("127.0.0.1", 0)), m_thread([this] { m_server.listen(); })
     {
         if (m_port <= 0)

@@ -9,10 +9,13 @@
 #include "platform/Http.h"
 #include "platform/PageRequest.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +41,44 @@ struct Setup
     QString change = {};
 };
 
+// GET requests sent at once from `from`, each on a connection of its own, their answers
+// read later.
+std::vector<std::unique_ptr<QTcpSocket>> sendGets(int port, const QByteArrayList& targets,
+                                                  const QHostAddress& from)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    for (const QByteArray& target : targets) {
+        auto& socket = sockets.emplace_back(std::make_unique<QTcpSocket>());
+        socket->bind(from);
+        socket->connectToHost(QHostAddress::LocalHost, quint16(port));
+        socket->write("GET " + target + " HTTP/1.1\r\nHost: localhost\r\n\r\n");
+        socket->waitForBytesWritten(5000);
+    }
+    return sockets;
+}
+
+// The heads of the answers to `sockets` once `expected` of them came (or `ms` went by),
+// one per socket, empty for none; the sockets answered are closed.
+QByteArrayList heads(const std::vector<std::unique_ptr<QTcpSocket>>& sockets, int expected,
+                     int ms = 5000)
+{
+    QByteArrayList received(qsizetype(sockets.size()));
+    QElapsedTimer timer;
+    timer.start();
+    while (received.size() - received.count({}) < expected && timer.elapsed() < ms) {
+        for (size_t i = 0; i < sockets.size(); ++i) {
+            if (sockets[i]->isOpen() && sockets[i]->waitForReadyRead(10))
+                received[i] += sockets[i]->readAll();
+        }
+    }
+    for (size_t i = 0; i < sockets.size(); ++i) {
+        if (!received[i].isEmpty())
+            sockets[i]->close();
+        received[i] = received[i].left(received[i].indexOf("\r\n\r\n"));
+    }
+    return received;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Setup)
@@ -56,6 +97,7 @@ private slots:
     void picksPerClient();
     void shownSize_data();
     void shownSize();
+    void decodesWaitInBounds();
 
 private:
     std::unique_ptr<TestLibrary> m_library;
@@ -347,6 +389,67 @@ void TestServerHttp::shownSize()
     const QByteArray again =
         rawRequest(m_server->port(), target + (query.isEmpty() ? "?" : "&") + "x");
     QCOMPARE(bodyOf(again), bodyOf(first));
+}
+
+// HEAD makes no variant. Decodes wait their turn within bounds: with no worker free, a
+// client may have two waiting and all clients three; past that, or past the deadline, the
+// whole file comes at once, as does a variant made before; stopping drops what waits.
+void TestServerHttp::decodesWaitInBounds()
+{
+    const auto count = [](const QByteArrayList& heads, const QRegularExpression& pattern) {
+        return std::ranges::count_if(heads, [&pattern](const QByteArray& head) {
+            return pattern.match(QString::fromLatin1(head + "\r\n")).hasMatch();
+        });
+    };
+    const QString big = m_library->addPicture("Abstract", "p0.jpg", {1600, 1200});
+    const qint64 whole = QFileInfo(big).size();
+    const QRegularExpression wholeHead(
+        "^HTTP/1.1 200 OK\r\n.*Content-Length: " + QString::number(whole) + "\r\n",
+        QRegularExpression::DotMatchesEverythingOption);
+    const QByteArray file = "/pictures/" + idOf("Abstract/p0.jpg") + ".jpg";
+    const QByteArray cached = file + "?w=188&h=144";
+    const QTemporaryDir scaled;
+    server::HttpServer::Limits limits;
+    {
+        const ServerThread idle(m_library->path(), limits, scaled.path());
+        rawRequest(idle.port(), cached);
+        QCOMPARE(count({rawRequest(idle.port(), file + "?w=900&h=900", "HEAD")}, wholeHead), 1);
+    }
+    QCOMPARE(QDir(scaled.path()).entryList(QDir::Files).size(), 1); // HEAD made none
+    limits.workers = 0;                                             // every decode waits
+    limits.work = {.perClient = 2, .waiting = 3, .deadline = std::chrono::minutes(1)};
+    auto busy = std::make_unique<ServerThread>(m_library->path(), limits, scaled.path());
+    const int port = busy->port();
+    const auto sizes = [&file](int from, int count) {
+        QByteArrayList targets;
+        for (int side = from; side < from + count; ++side)
+            targets.append(file + "?w=" + QByteArray::number(16 << side) + "&h=300");
+        return targets;
+    };
+
+    // One client's third, and then the request past the three in all, come whole at once.
+    const auto first = sendGets(port, sizes(2, 3), QHostAddress("127.0.0.2"));
+    QCOMPARE(count(heads(first, 1), wholeHead), 1);
+    const auto second = sendGets(port, sizes(5, 2), QHostAddress("127.0.0.3"));
+    QCOMPARE(count(heads(second, 1), wholeHead), 1);
+    // A variant made before comes scaled at once.
+    QCOMPARE(QImage::fromData(bodyOf(rawRequest(port, cached))).size(), QSize(341, 256));
+
+    // Stopping drops the waiting decodes: a 503 each, and a stop well within a second.
+    QElapsedTimer stopping;
+    stopping.start();
+    busy.reset();
+    QCOMPARE_LT(stopping.elapsed(), 1000);
+    const QByteArrayList dropped = heads(first, 2, 1000) + heads(second, 1, 1000);
+    QCOMPARE(count(dropped, QRegularExpression("^HTTP/1.1 503 Service Unavailable\r\n")), 3);
+
+    // Past the deadline, the whole file.
+    limits.work.deadline = std::chrono::milliseconds(300);
+    const ServerThread late(m_library->path(), limits, scaled.path());
+    QElapsedTimer waited;
+    waited.start();
+    QCOMPARE(bodyOf(rawRequest(late.port(), file + "?w=900&h=900")).size(), whole);
+    QCOMPARE_GE(waited.elapsed(), 300);
 }
 
 QTEST_GUILESS_MAIN(TestServerHttp)
