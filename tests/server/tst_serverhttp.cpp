@@ -3,6 +3,7 @@
 // pages, and what a hostile or careless client may send.
 #include "PickCookie.h"
 #include "PictureId.h"
+#include "PictureSamples.h"
 #include "RawHttp.h"
 #include "ServerThread.h"
 #include "TestLibrary.h"
@@ -56,6 +57,8 @@ private slots:
     void picksPerClient();
     void shownSize_data();
     void shownSize();
+    void damagedSource_data();
+    void damagedSource();
 
 private:
     std::unique_ptr<TestLibrary> m_library;
@@ -347,6 +350,27 @@ void TestServerHttp::shownSize()
     const QByteArray again =
         rawRequest(m_server->port(), target + (query.isEmpty() ? "?" : "&") + "x");
     QCOMPARE(bodyOf(again), bodyOf(first));
+}
+
+void TestServerHttp::damagedSource_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    for (const auto& [name, file] : PictureSamples::files().asKeyValueRange())
+        if (!name.startsWith("whole"))
+            QTest::newRow(qPrintable(name)) << file;
+}
+
+// A damaged library file is never scaled (nor kept so) or made a thumbnail of: it goes
+// out as it is, which widgets refuse, not as a whole-looking smaller picture.
+void TestServerHttp::damagedSource()
+{
+    QFETCH(QByteArray, file);
+    QFile library(m_library->addPicture("Abstract", "p0.jpg"));
+    QVERIFY(library.open(QIODevice::WriteOnly) && library.write(file) == file.size());
+    library.close();
+    const QByteArray id = idOf("Abstract/p0.jpg");
+    QCOMPARE(bodyOf(rawRequest(m_server->port(), "/pictures/" + id + ".jpg?w=188&h=144")), file);
+    QVERIFY(rawRequest(m_server->port(), "/thumbs/" + id + ".jpg").startsWith("HTTP/1.1 404"));
 }
 
 QTEST_GUILESS_MAIN(TestServerHttp)
