@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The check that a downloaded picture arrived whole: it reads only the bytes it is
-// given, and cutting a picture never makes it whole nor appending bytes makes it cut.
+// The check that a picture file reaches its own end, for every format it reads: it reads
+// only the bytes it is given, and cutting a file never makes it complete nor appending
+// bytes makes it cut.
 #include "FuzzSupport.h"
 
-#include "picture/WholePicture.h"
+#include "platform/ImageStructure.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    using platform::ImageStructure::isComplete;
     const QByteArray bytes = FuzzSupport::bytes(data, size);
-    const bool whole = WholePicture::isWhole(bytes);
-    if (whole)
-        FUZZ_CHECK(WholePicture::isWhole(bytes + "after the end"));
-    const bool jpeg = bytes.startsWith("\xff\xd8");
-    for (const qsizetype cut : {bytes.size() / 2, bytes.size() - 1}) {
-        if (jpeg && cut >= 2 && WholePicture::isWhole(bytes.left(cut)))
-            FUZZ_CHECK(whole);
+    for (const char* format : {"jpeg", "gif", "bmp"}) {
+        const bool complete = isComplete(format, bytes);
+        if (complete)
+            FUZZ_CHECK(isComplete(format, bytes + "after the end"));
+        for (const qsizetype cut : {bytes.size() / 2, bytes.size() - 1}) {
+            if (cut >= 0 && isComplete(format, bytes.left(cut)))
+                FUZZ_CHECK(complete);
+        }
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "PictureScaling.h"
 
 #include "ServerLog.h"
+#include "platform/WholeImage.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -10,21 +11,20 @@ namespace server::PictureScaling {
 
 QImage covering(const QString& path, QSize target)
 {
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (size.isEmpty())
+    QSize scaled;
+    platform::WholeImage::Result read = platform::WholeImage::read(path, [&](QImageReader& reader) {
+        const QSize size = reader.size();
+        scaled = size.scaled(target, Qt::KeepAspectRatioByExpanding);
+        if (scaled.width() < size.width())
+            reader.setScaledSize(scaled);
+    });
+    if (read.image.isNull())
+        qCWarning(lcServer).noquote() << path << read.problem;
+    if (read.image.isNull() || scaled.isEmpty())
         return {};
-    const QSize scaled = size.scaled(target, Qt::KeepAspectRatioByExpanding);
-    if (scaled.width() < size.width())
-        reader.setScaledSize(scaled);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        qCWarning(lcServer) << "cannot read" << path << reader.errorString();
-        return {};
-    }
-    return image.size() == scaled
-               ? image
-               : image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return read.image.size() == scaled
+               ? std::move(read.image)
+               : read.image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 QByteArray jpeg(const QImage& image)

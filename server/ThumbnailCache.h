@@ -22,7 +22,7 @@ public:
 
     explicit ThumbnailCache(qsizetype capacity = 512) : m_capacity(capacity) {}
 
-    // The preview's JPEG bytes; empty when the file cannot be read as an image.
+    // The preview's JPEG bytes; empty unless the file is a whole picture.
     QByteArray thumbnail(const Picture& picture);
     // What thumbnail() gives without decoding: nothing when it would have to.
     std::optional<QByteArray> cached(const Picture& picture);

@@ -153,7 +153,7 @@ void PictureInstall::decode(const PictureRecord& record, const QString& partPath
                 : putInPlace(record, *part, picture);
         end(problem.isEmpty() ? Outcome::Installed : Outcome::Failed, record, problem);
     });
-    decoding->setFuture(PictureLoader::loadDownloaded(partPath, m_view.pictureSize()));
+    decoding->setFuture(PictureLoader::loadLater(partPath, m_view.pictureSize()));
 }
 
 QString PictureInstall::putInPlace(const PictureRecord& record, const QString& partPath,

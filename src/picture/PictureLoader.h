@@ -8,15 +8,11 @@
 namespace PictureLoader {
 
 // Decodes a picture for a control of `shownSize` device pixels. Larger pictures are
-// decoded straight to that size, never at full resolution; a file the loader rejects,
-// or anything but a plain file (a pipe would block the read), gives a null image.
+// decoded straight to that size, never at full resolution; anything but a whole
+// picture (see platform/WholeImage.h) gives a null image.
 QImage load(const QString& path, const QSize& shownSize);
 
 // The same on a thread of the global pool, for a caller with other work meanwhile.
 QFuture<QImage> loadLater(const QString& path, const QSize& shownSize);
-
-// A downloaded picture, on a thread of the global pool: null unless it arrived whole
-// (see WholePicture) and decodes.
-QFuture<QImage> loadDownloaded(const QString& path, const QSize& shownSize);
 
 } // namespace PictureLoader
