@@ -51,9 +51,16 @@ void keepImageCategoriesOn(QLoggingCategory* category)
     g_silenced.insert(category->categoryName(), silenced);
 }
 
+// libpng warns only about a PNG's side data (a colour profile it dislikes, as many
+// PNGs carry, a text chunk); damage to the pixels makes the decode fail.
+bool isSideNote(const QString& message)
+{
+    return message.startsWith(u"libpng warning:");
+}
+
 void recordOrPassOn(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (t_reports && type != QtDebugMsg && type != QtFatalMsg) {
+    if (t_reports && type != QtDebugMsg && type != QtFatalMsg && !isSideNote(message)) {
         t_reports->append(message);
         return;
     }

@@ -11,8 +11,9 @@ class QImageReader;
 // Reads a picture file only when it is whole: a JPEG, PNG, GIF or BMP that reaches the
 // end its structure announces (see ImageStructure), and whose decoding reports nothing.
 // Qt's decoders paint over damage and only log it (libjpeg's "Corrupt JPEG data" and
-// "premature end" warnings, libpng's), so everything logged on the decoding thread
-// while it decodes counts as damage. Any thread may read.
+// "premature end" warnings), so everything logged on the decoding thread while it
+// decodes counts as damage, but for libpng's warnings: those are about a PNG's side
+// data, and libpng fails on damaged pixels. Any thread may read.
 //
 // The first read installs a message handler for this, which passes on every other
 // message; a handler installed later must pass messages on to the one it replaces.

@@ -47,6 +47,25 @@ inline QByteArray gif()
            QByteArray::fromHex("01 81 00 3b");
 }
 
+// `png` with a colour profile that libpng warns about and ignores, as many PNGs have.
+inline QByteArray withBadProfile(const QByteArray& png)
+{
+    const QByteArray chunk = "iCCP" + QByteArray("icc\0\0", 5) + qCompress("short").mid(4);
+    quint32 crc = 0xffffffff;
+    for (const char byte : chunk) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    const auto bigEndian = [](quint32 n) {
+        const char bytes[] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+        return QByteArray(bytes, 4);
+    };
+    const qsizetype afterHeader = 8 + 25; // the signature, then the IHDR chunk
+    return png.left(afterHeader) + bigEndian(quint32(chunk.size() - 4)) + chunk + bigEndian(~crc) +
+           png.mid(afterHeader);
+}
+
 // By name; the whole ones named "whole ...". Qt decodes each damaged one to a picture of
 // the full size, with grey, black or shifted parts, or to none.
 inline const QMap<QString, QByteArray>& files()
@@ -64,6 +83,7 @@ inline const QMap<QString, QByteArray>& files()
             {"whole GIF", gif()},
             {"whole BMP", encoded(green, "BMP")},
             {"whole PNG", encoded(green, "PNG")},
+            {"whole PNG with a profile libpng dislikes", withBadProfile(encoded(green, "PNG"))},
             {"JPEG: first half and an end marker", jpeg.left(jpeg.size() / 2) + "\xff\xd9"},
             {"JPEG: random bytes in the middle", noisy},
             {"JPEG: halves of two pictures",
