@@ -454,6 +454,8 @@ void TestServerHttp::decodesWaitInBounds()
     waited.start();
     QCOMPARE(bodyOf(rawRequest(late.port(), file + "?w=900&h=900")).size(), whole);
     QCOMPARE_GE(waited.elapsed(), 300);
+}
+
 void TestServerHttp::damagedSource_data()
 {
     QTest::addColumn<QByteArray>("file");
