@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -40,6 +41,40 @@ int portOf(const sockaddr_storage& address)
     if (address.ss_family == AF_INET6)
         return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
     return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+}
+
+// An address as the per-address cap counts it: its bytes, an IPv4 address in IPv6 form
+// as the IPv4 one (a dual-stack socket sees IPv4 clients so). Empty for other kinds.
+std::string addressKey(const sockaddr* address)
+{
+    if (address && address->sa_family == AF_INET) {
+        const in_addr& bytes = reinterpret_cast<const sockaddr_in*>(address)->sin_addr;
+        return {reinterpret_cast<const char*>(&bytes), sizeof(bytes)};
+    }
+    if (address && address->sa_family == AF_INET6) {
+        const in6_addr& bytes = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
+        const auto* first = reinterpret_cast<const char*>(&bytes);
+        if (IN6_IS_ADDR_V4MAPPED(&bytes))
+            return {first + 12, 4};
+        return {first, sizeof(bytes)};
+    }
+    return {};
+}
+
+// The same of a numeric address; empty when it is none.
+std::string addressKey(const std::string& numeric)
+{
+    sockaddr_in ipv4 = {};
+    sockaddr_in6 ipv6 = {};
+    if (::inet_pton(AF_INET, numeric.c_str(), &ipv4.sin_addr) == 1) {
+        ipv4.sin_family = AF_INET;
+        return addressKey(reinterpret_cast<const sockaddr*>(&ipv4));
+    }
+    if (::inet_pton(AF_INET6, numeric.c_str(), &ipv6.sin6_addr) == 1) {
+        ipv6.sin6_family = AF_INET6;
+        return addressKey(reinterpret_cast<const sockaddr*>(&ipv6));
+    }
+    return {};
 }
 
 // One request between the library's calls: its target as sent, then its answer.
@@ -167,6 +202,23 @@ struct HttpServer::Callbacks
 {
     static void* begin(void*, const char* uri, MHD_Connection*) { return new Exchange(uri); }
 
+    // Takes a new connection unless its address holds its cap of open connections already.
+    // Counted once the library has set a connection up (track()), so connections accepted
+    // at the same moment by different threads may pass the cap by one a thread.
+    static MHD_Result admit(void* self, const sockaddr* address, socklen_t)
+    {
+        auto& server = *static_cast<HttpServer*>(self);
+        if (server.m_limits.perAddress == 0)
+            return MHD_YES;
+        const std::string key = addressKey(address);
+        if (key.empty() || key == server.m_uncapped)
+            return MHD_YES;
+        std::lock_guard lock(server.m_mutex);
+        const auto it = server.m_perAddress.find(key);
+        return it == server.m_perAddress.end() || it->second < server.m_limits.perAddress ? MHD_YES
+                                                                                          : MHD_NO;
+    }
+
     static void end(void* self, MHD_Connection* connection, void** context,
                     MHD_RequestTerminationCode)
     {
@@ -185,9 +237,10 @@ struct HttpServer::Callbacks
             ::shutdown(it->second.socket, SHUT_RDWR);
     }
 
-    // Keeps the open connections, so that the stop can tell the idle ones. A connection
-    // is forgotten here before the library closes its socket, which it never does while
-    // the stop holds the lock: a socket shut down under the lock is still the connection's.
+    // Keeps the open connections, so that the stop can tell the idle ones and the cap can
+    // count them by address. A connection is forgotten here before the library closes its
+    // socket, which it never does while the stop holds the lock: a socket shut down under
+    // the lock is still the connection's.
     static void track(void* self, MHD_Connection* connection, void**,
                       MHD_ConnectionNotificationCode code)
     {
@@ -197,7 +250,11 @@ struct HttpServer::Callbacks
             const auto* info =
                 MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
             const int socket = info ? info->connect_fd : -1;
-            server.m_connections[connection] = {socket};
+            const auto* peer =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+            std::string address = addressKey(peer ? peer->client_addr : nullptr);
+            ++server.m_perAddress[address];
+            server.m_connections[connection] = {socket, std::move(address)};
             // Taken in as the server stops: idle, and never answered.
             if (server.m_stopping && socket >= 0)
                 ::shutdown(socket, SHUT_RDWR);
@@ -210,6 +267,9 @@ struct HttpServer::Callbacks
             --server.m_answering;
             server.m_changed.notify_all();
         }
+        if (const auto count = server.m_perAddress.find(it->second.address);
+            count != server.m_perAddress.end() && --count->second == 0)
+            server.m_perAddress.erase(count);
         server.m_connections.erase(it);
     }
 
@@ -296,7 +356,9 @@ struct HttpServer::Callbacks
 };
 
 HttpServer::HttpServer(Handler handler, const Limits& limits)
-    : m_handler(std::move(handler)), m_limits(limits)
+    : m_handler(std::move(handler)), m_limits(limits),
+      m_uncapped(limits.uncappedAddress.empty() ? std::string()
+                                                : addressKey(limits.uncappedAddress))
 {
 }
 
@@ -360,15 +422,15 @@ bool HttpServer::listen()
     const unsigned flags =
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
     m_work = std::make_unique<WorkQueue>(m_limits.workers, m_limits.work);
+    // The per-address cap is ours (admit()), not the library's, which knows no exception.
     MHD_Daemon* daemon = MHD_start_daemon(
-        flags, 0, nullptr, nullptr, &Callbacks::answer, this, MHD_OPTION_LISTEN_SOCKET,
+        flags, 0, &Callbacks::admit, this, &Callbacks::answer, this, MHD_OPTION_LISTEN_SOCKET,
         MHD_socket(m_socket), MHD_OPTION_THREAD_POOL_SIZE, m_limits.threads,
-        MHD_OPTION_CONNECTION_LIMIT, m_limits.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        m_limits.perAddress, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.connectionMemory, MHD_OPTION_URI_LOG_CALLBACK,
-        &Callbacks::begin, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::end, this,
-        MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::track, this, MHD_OPTION_EXTERNAL_LOGGER,
-        &logLibrary, nullptr, MHD_OPTION_END);
+        MHD_OPTION_CONNECTION_LIMIT, m_limits.connections, MHD_OPTION_CONNECTION_TIMEOUT,
+        m_limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.connectionMemory,
+        MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::begin, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+        &Callbacks::end, this, MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::track, this,
+        MHD_OPTION_EXTERNAL_LOGGER, &logLibrary, nullptr, MHD_OPTION_END);
     if (!daemon) {
         m_work.reset();
         return false;

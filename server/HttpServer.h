@@ -82,7 +82,10 @@ public:
     struct Limits
     {
         unsigned connections = 2000; // each may hold connectionMemory
-        unsigned perAddress = 64;    // 0: no cap, for a server behind a proxy
+        unsigned perAddress = 64;    // 0: no cap
+        // An address the per-address cap spares (numeric): the reverse proxy every client
+        // of a server behind one comes through. Empty: none.
+        std::string uncappedAddress = {};
         unsigned idleSeconds = 10;
         std::chrono::milliseconds stopGrace = std::chrono::seconds(2);
         size_t connectionMemory = 128 * 1024; // request line and headers must fit
@@ -107,10 +110,11 @@ public:
 
 private:
     struct Callbacks;
-    // What the stop needs to know of an open connection.
+    // What the stop and the per-address cap need to know of an open connection.
     struct Connection
     {
         int socket = -1;
+        std::string address;    // its peer's, as the cap counts it
         bool answering = false; // from the handler's call to the end of its answer
     };
 
@@ -120,6 +124,7 @@ private:
 
     Handler m_handler;
     const Limits m_limits;
+    const std::string m_uncapped; // Limits::uncappedAddress, as the cap counts it
     int m_socket = -1;
     std::unique_ptr<WorkQueue> m_work; // while listening
     std::atomic<bool> m_running = false;
@@ -131,6 +136,7 @@ private:
     // read without it too.
     std::atomic<bool> m_stopping = false;
     std::unordered_map<MHD_Connection*, Connection> m_connections;
+    std::unordered_map<std::string, unsigned> m_perAddress; // open connections by address
     size_t m_answering = 0;
 };
 

@@ -109,7 +109,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption proxyOption(
         u"trust-proxy"_s,
         u"Address of a reverse proxy: its requests are taken to come from the last address "
-        u"in X-Forwarded-For, and the cap on connections per address is left to it."_s,
+        u"in X-Forwarded-For, and the cap on connections per address spares it."_s,
         u"address"_s);
     const QCommandLineOption cacheOption(
         u"cache-dir"_s,
@@ -181,7 +181,8 @@ int main(int argc, char* argv[])
     options.scaledFolder = parser.value(cacheOption);
     if (parser.isSet(proxyOption)) {
         options.trustedProxy = proxy.toString().toStdString();
-        options.limits.perAddress = 0;
+        // Every client behind the proxy shares its connections; the others keep the cap.
+        options.limits.uncappedAddress = options.trustedProxy;
     }
     options.limits.connections = connectionCap(options.limits.connections);
     server::PictureServer server(options);

@@ -3,6 +3,7 @@
 // library, the key it makes, the signals that stop it, and what keeps it from starting.
 #include "RawHttp.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -15,12 +16,41 @@
 #include <memory>
 #include <vector>
 
+namespace {
+
+// Starts the server with its key and scaled pictures in `dir`, never in the user's
+// folders. The last value of an option counts: `arguments` come after the defaults.
+void start(QProcess& process, const QTemporaryDir& dir, const QStringList& arguments)
+{
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", dir.filePath("data"));
+    environment.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+    process.setProcessEnvironment(environment);
+    process.start(ARTCAL_SERVER,
+                  QStringList{"--port", "0", "--library", dir.filePath("library")} + arguments);
+}
+
+// Reads the server's output into `output` until it listens; its port, or 0.
+quint16 listeningPort(QProcess& process, QByteArray& output)
+{
+    // Painting the demo library comes first; under sanitizers that takes a while.
+    while (!output.contains("listening on") && process.waitForReadyRead(120000))
+        output += process.readAll();
+    const QByteArray listening = "listening on http://127.0.0.1:";
+    return output.mid(output.indexOf(listening) + listening.size()).split('\n')[0].toUShort();
+}
+
+} // namespace
+
 class TestServerExecutable : public QObject
 {
     Q_OBJECT
 private slots:
     void run_data();
     void run();
+    void capPerAddress_data();
+    void capPerAddress();
 };
 
 void TestServerExecutable::run_data()
@@ -85,26 +115,13 @@ void TestServerExecutable::run()
         .replaceInStrings("USED", dir.filePath("used"));
 
     QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    // The key and the scaled pictures go to folders of the test, never to the user's.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_DATA_HOME", dir.filePath("data"));
-    environment.insert("XDG_CACHE_HOME", dir.filePath("cache"));
-    process.setProcessEnvironment(environment);
-    // The last value of an option counts: the row's own come after the defaults.
-    process.start(ARTCAL_SERVER,
-                  QStringList{"--port", "0", "--library", dir.filePath("library")} + arguments);
+    start(process, dir, arguments);
     QByteArray output;
-    // Painting the demo library comes first; under sanitizers that takes a while.
-    while (signal && !output.contains("listening on") && process.waitForReadyRead(120000))
-        output += process.readAll();
     std::vector<std::unique_ptr<QTcpSocket>> keptAlive;
     QElapsedTimer stopping;
     if (signal) {
         // It is stopped once it answers: a signal between the line and the serving is lost.
-        const QByteArray listening = "listening on http://127.0.0.1:";
-        const quint16 port =
-            output.mid(output.indexOf(listening) + listening.size()).split('\n')[0].toUShort();
+        const quint16 port = listeningPort(process, output);
         QVERIFY(rawRequest(port, "/").startsWith("HTTP/1.1 200"));
         // Widgets keep their connection open between requests.
         for (int i = 0; i < idle; ++i) {
@@ -136,6 +153,63 @@ void TestServerExecutable::run()
     if (signal && !arguments.contains("--key-file"))
         QCOMPARE(key.permissions() & 0x0fff,
                  QFile::ReadUser | QFile::WriteUser); // group, others: none
+}
+
+void TestServerExecutable::capPerAddress_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("client"); // opens connections up to the cap, then one more
+    QTest::addColumn<bool>("capped");
+    const QStringList proxy = {"--trust-proxy", "127.0.0.1"};
+    QTest::newRow("a client") << QStringList() << "127.0.0.2" << true;
+    QTest::newRow("a client beside the proxy") << proxy << "127.0.0.2" << true;
+    QTest::newRow("the proxy") << proxy << "127.0.0.1" << false;
+    QTest::newRow("the proxy, named in IPv6")
+        << QStringList{"--trust-proxy", "::ffff:127.0.0.1"} << "127.0.0.1" << false;
+}
+
+// A client address holds at most 64 open connections, but for a trusted proxy: every
+// client behind it comes through it.
+void TestServerExecutable::capPerAddress()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, client);
+    QFETCH(bool, capped);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("library/Mine"));
+    QProcess process;
+    start(process, dir, arguments);
+    QByteArray output;
+    const quint16 port = listeningPort(process, output);
+    QVERIFY2(port, output.constData());
+    // A new connection that asks for the home page and stays open: true when answered. The
+    // answer also tells that the server counts the connection.
+    std::vector<std::unique_ptr<QTcpSocket>> open;
+    const auto answered = [&] {
+        auto& socket = *open.emplace_back(std::make_unique<QTcpSocket>());
+        socket.bind(QHostAddress(client));
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.write("GET / HTTP/1.1\r\nHost: localhost\r\n\r\n");
+        QByteArray answer;
+        while (!answer.contains("</html>") && socket.waitForReadyRead(10000))
+            answer += socket.readAll();
+        return answer.startsWith("HTTP/1.1 200");
+    };
+    for (int i = 0; i < 64; ++i)
+        QVERIFY(answered());
+    QCOMPARE(answered(), !capped);
+    if (capped) {
+        // A closed connection gives its place back once the server has seen it go. (Each
+        // try opens a connection: QTRY_VERIFY would try once more after a success.)
+        open.front()->disconnectFromHost();
+        const QDeadlineTimer deadline(10000);
+        bool again = false;
+        while (!(again = answered()) && !deadline.hasExpired())
+            QTest::qWait(50);
+        QVERIFY(again);
+    }
+    process.terminate();
+    QVERIFY(process.waitForFinished(30000));
 }
 
 QTEST_GUILESS_MAIN(TestServerExecutable)
