@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HttpServer.h"
 
+#include "MicrohttpdImports.h"
 #include "ServerLog.h"
 
 #include <microhttpd.h>
@@ -419,6 +420,7 @@ bool HttpServer::listen()
 {
     if (m_socket < 0)
         return false;
+    microhttpd::rebindImports();
     const unsigned flags =
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG;
     m_work = std::make_unique<WorkQueue>(m_limits.workers, m_limits.work);
