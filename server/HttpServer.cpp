@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string.h>
 #include <strings.h>
 
 namespace server {
@@ -78,6 +79,22 @@ std::string addressKey(const std::string& numeric)
     return {};
 }
 
+// The '&'-separated parts of a target's query, as the library counts its arguments.
+size_t queryArgumentCount(std::string_view target)
+{
+    const size_t query = target.find('?');
+    if (query == std::string_view::npos || query + 1 == target.size())
+        return 0;
+    const std::string_view arguments = target.substr(query + 1);
+    return size_t(std::count(arguments.begin(), arguments.end(), '&')) + 1;
+}
+
+// libmicrohttpd up to 0.9.75 parses the query into one record per argument, in the
+// connection's memory, right after the target is logged; a request with a few thousand
+// arguments fills that memory, and the library then queues its error answer but goes on
+// waiting for the request. The handlers read the target as sent, never these records.
+const bool g_argumentsParsedAfterLog = ::strverscmp(MHD_get_version(), "0.9.75") <= 0;
+
 // One request between the library's calls: its target as sent, then its answer.
 struct Exchange
 {
@@ -91,6 +108,7 @@ struct Exchange
     }
 
     std::string target;
+    bool tooManyArguments = false; // answered with an error status at once
     Stage stage = Stage::New;
     HttpResponse response;
 };
@@ -201,7 +219,19 @@ void HttpResponse::setHeader(std::string name, std::string value)
 
 struct HttpServer::Callbacks
 {
-    static void* begin(void*, const char* uri, MHD_Connection*) { return new Exchange(uri); }
+    // Called with the target as sent, in the library's buffer, before it parses the query.
+    static void* begin(void* self, const char* uri, MHD_Connection*)
+    {
+        auto* exchange = new Exchange(uri);
+        exchange->tooManyArguments = queryArgumentCount(exchange->target) >
+                                     static_cast<HttpServer*>(self)->m_limits.queryArguments;
+        // Ends the query in that buffer at its '?': the library parses no argument then.
+        if (g_argumentsParsedAfterLog) {
+            if (char* query = const_cast<char*>(std::strchr(uri, '?')); query && query[1])
+                query[1] = '\0';
+        }
+        return exchange;
+    }
 
     // Takes a new connection unless its address holds its cap of open connections already.
     // Counted once the library has set a connection up (track()), so connections accepted
@@ -256,6 +286,7 @@ struct HttpServer::Callbacks
             std::string address = addressKey(peer ? peer->client_addr : nullptr);
             ++server.m_perAddress[address];
             server.m_connections[connection] = {socket, std::move(address)};
+            microhttpd::screenFirstBytes(socket);
             // Taken in as the server stops: idle, and never answered.
             if (server.m_stopping && socket >= 0)
                 ::shutdown(socket, SHUT_RDWR);
@@ -268,6 +299,7 @@ struct HttpServer::Callbacks
             --server.m_answering;
             server.m_changed.notify_all();
         }
+        microhttpd::forgetSocket(it->second.socket);
         if (const auto count = server.m_perAddress.find(it->second.address);
             count != server.m_perAddress.end() && --count->second == 0)
             server.m_perAddress.erase(count);
@@ -297,6 +329,15 @@ struct HttpServer::Callbacks
             return queue(connection, exchange.response, server.m_stopping);
         if (exchange.stage == Exchange::Stage::Working)
             return MHD_YES;
+        if (exchange.tooManyArguments) {
+            exchange.response.status = 414;
+            exchange.response.contentType = "text/plain; charset=utf-8";
+            exchange.response.body = "URI Too Long: at most " +
+                                     QByteArray::number(server.m_limits.queryArguments) +
+                                     " query arguments.\n";
+            qCDebug(lcServer) << method << "with too many query arguments" << 414;
+            return queue(connection, exchange.response, true);
+        }
         // The library takes an answer queued at the first call, before any body, as the
         // end of the connection: requests with a body are answered there, so the body is
         // never read as the next request; the others at the next call, keeping it open.
@@ -430,7 +471,7 @@ bool HttpServer::listen()
         MHD_socket(m_socket), MHD_OPTION_THREAD_POOL_SIZE, m_limits.threads,
         MHD_OPTION_CONNECTION_LIMIT, m_limits.connections, MHD_OPTION_CONNECTION_TIMEOUT,
         m_limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.connectionMemory,
-        MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::begin, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+        MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::begin, this, MHD_OPTION_NOTIFY_COMPLETED,
         &Callbacks::end, this, MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::track, this,
         MHD_OPTION_EXTERNAL_LOGGER, &logLibrary, nullptr, MHD_OPTION_END);
     if (!daemon) {

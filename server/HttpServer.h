@@ -70,6 +70,9 @@ struct HttpResponse
 // status and a closed connection), connections capped in all and per client address,
 // idle connections timed out. Pipelining, half-closed clients and request bodies are
 // the library's; every request reaches the handler with its target unchanged.
+// Requests the library would leave unanswered get an error status and a closed
+// connection at once: a start that is no HTTP request line (see MicrohttpdImports.h)
+// and more query arguments than Limits::queryArguments.
 // Stopping takes no new connection and closes the idle ones at once: only requests
 // already being answered get a moment (stopGrace) to finish, closing their connection
 // after; deferred work not yet started is dropped (503); a request sent after the stop
@@ -87,6 +90,7 @@ public:
         // of a server behind one comes through. Empty: none.
         std::string uncappedAddress = {};
         unsigned idleSeconds = 10;
+        unsigned queryArguments = 1000; // '&'-separated parts of a target's query
         std::chrono::milliseconds stopGrace = std::chrono::seconds(2);
         size_t connectionMemory = 128 * 1024; // request line and headers must fit
         // One connection thread and one worker, for deferred work, per core: 2 to 8.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RawHttp.h"
 
+#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTcpSocket>
 
@@ -37,4 +38,22 @@ QByteArray rawRequest(int port, const QByteArray& target, const QByteArray& meth
 QByteArray bodyOf(const QByteArray& response)
 {
     return response.mid(response.indexOf("\r\n\r\n") + 4);
+}
+
+RawExchange rawExchange(int port, const QByteArray& bytes, int deadlineMs)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    socket.write(bytes);
+    RawExchange exchange;
+    const QDeadlineTimer deadline(deadlineMs);
+    while (!deadline.hasExpired()) {
+        exchange.received += socket.readAll();
+        if (socket.state() == QAbstractSocket::UnconnectedState) {
+            exchange.closed = true;
+            break;
+        }
+        socket.waitForReadyRead(int(deadline.remainingTime()));
+    }
+    return exchange;
 }

@@ -13,3 +13,11 @@ QByteArray rawRequest(int port, const QByteArray& target, const QByteArray& meth
                       const QHostAddress& from = QHostAddress::LocalHost);
 // What follows the head of a response.
 QByteArray bodyOf(const QByteArray& response);
+// Sends `bytes` exactly as given and collects what comes back until the server closes the
+// connection or `deadlineMs` have passed; `closed` says which.
+struct RawExchange
+{
+    QByteArray received;
+    bool closed = false;
+};
+RawExchange rawExchange(int port, const QByteArray& bytes, int deadlineMs);

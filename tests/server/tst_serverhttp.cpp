@@ -40,6 +40,9 @@ struct Setup
     // A library file changed before it: "NAME=CONTENT" writes the file, "NAME" makes it a
     // link to a picture outside the library.
     QString change = {};
+    // Sent exactly as given instead of a request for the target: the answer and the
+    // server's close must come well before the idle timeout.
+    QByteArray raw = {};
 };
 
 // GET requests sent at once from `from`, each on a connection of its own, their answers
@@ -118,7 +121,9 @@ void TestServerHttp::init()
     QFile text(m_library->addPicture("Text", "digits.jpg")); // served as it is, whatever it holds
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("0123456789") == 10);
     text.close();
-    m_server = std::make_unique<ServerThread>(m_library->path());
+    server::HttpServer::Limits limits;
+    limits.idleSeconds = 60; // far past the 10 s a raw request's answer may take
+    m_server = std::make_unique<ServerThread>(m_library->path(), limits);
 }
 
 void TestServerHttp::responses_data()
@@ -143,6 +148,7 @@ void TestServerHttp::responses_data()
     QByteArray tooManyIds = gallery;
     for (int id = 1; id <= 5001; ++id)
         tooManyIds += QByteArray::number(id) + ',';
+    const QByteArray arguments = "/?" + QByteArray("a&").repeated(999) + 'a'; // 1,000
     // The record's addresses take the host the client asked for (the local one is 127.0.0.1).
     const QByteArrayList plusRecord = {ok, "Cache-Control: no-store", "\r\n\r\nhttp://localhost:",
                                        "/picture/" + plus + "\nhttp://localhost:",
@@ -179,6 +185,18 @@ void TestServerHttp::responses_data()
         {.headers = "X-Big: " + big + "\r\n"});
     row("gallery past its bound", tooManyIds,
         {"HTTP/1.1 414 URI Too Long", html, "a gallery page shows at most 5000 at a time"});
+    row("query arguments at the bound", arguments, {ok, html});
+    row("query arguments past the bound", {}, {"HTTP/1.1 414 URI Too Long", "Connection: close"},
+        {.raw = "GET " + arguments + QByteArray("&a").repeated(1001) +
+                " HTTP/1.1\r\nHost: x\r\n\r\n"});
+    // Starts that are no request line: the library alone closed without a word or, taking a
+    // NUL for an empty line, waited for the request until the idle timeout.
+    const QByteArrayList badRequest400 = {"HTTP/1.1 400 Bad Request", "Connection: close"};
+    row("request line of one word", {}, badRequest400, {.raw = "GARBAGE\r\n\r\n"});
+    row("NUL before the method", {}, badRequest400, {.raw = QByteArray("\0 garbage\r\n\r\n", 13)});
+    row("TLS handshake", {}, badRequest400, {.raw = QByteArray::fromHex("16030100c4010000c00303")});
+    row("empty line before the request", {}, {ok, html, "Connection: close"},
+        {.raw = "\r\nGET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"});
     for (const char* method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"})
         row(method, pick, {"405 Method Not Allowed", "\r\nAllow: GET, HEAD\r\n"},
             {.method = method});
@@ -218,7 +236,15 @@ void TestServerHttp::responses()
                     : QFile::link(outside.addPicture("S", "secret.png"), file.fileName()));
     }
 
-    const QByteArray get = rawRequest(port, target, setup.method, setup.headers);
+    QByteArray get;
+    if (setup.raw.isEmpty()) {
+        get = rawRequest(port, target, setup.method, setup.headers);
+    } else {
+        // Well before the idle timeout (a minute here), however busy the machine.
+        const RawExchange raw = rawExchange(port, setup.raw, 10000);
+        QVERIFY2(raw.closed, raw.received.left(300).constData());
+        get = raw.received;
+    }
     for (const QByteArray& text : expected)
         QVERIFY2(get.contains(text), get.left(300).constData());
     QVERIFY(!get.contains("<b>"));
@@ -226,7 +252,7 @@ void TestServerHttp::responses()
         QVERIFY(!QImage::fromData(bodyOf(get)).isNull());
     // HEAD answers with the head of GET and no body.
     static const QRegularExpression date("Date: [^\r]*\r\n");
-    if (setup.method == "GET")
+    if (setup.method == "GET" && setup.raw.isEmpty())
         QCOMPARE(QString::fromLatin1(rawRequest(port, target, "HEAD", setup.headers)).remove(date),
                  QString::fromLatin1(get.left(get.size() - bodyOf(get).size())).remove(date));
     QVERIFY(rawRequest(port, "/").startsWith("HTTP/1.1 200")); // and the server still answers
