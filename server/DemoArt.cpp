@@ -3,7 +3,7 @@
 
 #include "DemoArtPainters.h"
 #include "ServerLog.h"
-#include "state/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QDir>
 #include <QtConcurrent/QtConcurrentMap>
@@ -88,7 +88,7 @@ bool renderLibrary(const QString& root, quint32 seed)
                                                  title(job.category, job.index) + u".jpg"_s);
         const QImage picture = paint(job.category, job.index, seed);
         QString error;
-        const bool ok = AtomicFile::write(
+        const bool ok = platform::AtomicFile::write(
             path, [&](QIODevice& file) { return picture.save(&file, "JPEG", 90); }, &error);
         if (!ok)
             qCCritical(lcServer) << "cannot write" << path << error;

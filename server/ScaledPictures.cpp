@@ -3,11 +3,11 @@
 
 #include "Picture.h"
 #include "PictureScaling.h"
+#include "platform/AtomicFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 
 namespace server {
 
@@ -96,9 +96,7 @@ QString ScaledPictures::make(const Picture& picture, QSize step, const QString& 
     const QImage image = PictureScaling::covering(picture.absolutePath, step);
     const QByteArray jpeg = image.isNull() ? QByteArray() : PictureScaling::jpeg(image);
     // Two requests for the same new size may both get here; the later rename wins.
-    QSaveFile file(path);
-    if (jpeg.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size() ||
-        !file.commit())
+    if (jpeg.isEmpty() || !platform::AtomicFile::write(path, jpeg))
         return {};
     keepWithinCapacity(jpeg.size(), path);
     return path;

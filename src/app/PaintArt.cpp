@@ -8,7 +8,7 @@
 
 #include "app/SkinArt.h"
 #include "app/SkinImages.h"
-#include "state/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -135,7 +135,7 @@ QByteArray encoded(const QImage& image, const char* format, QString* error)
 
 int writeFile(const QString& output, const QByteArray& bytes, QString error, QTextStream& err)
 {
-    if (!error.isEmpty() || !AtomicFile::write(output, bytes, &error)) {
+    if (!error.isEmpty() || !platform::AtomicFile::write(output, bytes, &error)) {
         err << "artcal-paint-art: cannot write " << output << ": " << error << '\n';
         return 1;
     }

@@ -5,10 +5,10 @@
 #include "picture/PictureLoader.h"
 #include "picture/PictureStatus.h"
 #include "picture/PictureView.h"
+#include "platform/AtomicFile.h"
 #include "platform/Http.h"
 #include "platform/Logging.h"
 #include "platform/WebAddress.h"
-#include "state/AtomicFile.h"
 #include "state/PicturePair.h"
 #include "state/StateFiles.h"
 
@@ -113,7 +113,7 @@ void PictureInstall::installCopy(const PictureRecord& record, const QString& cop
     if (!part)
         return;
     QFile::remove(*part);
-    if (!AtomicFile::linkOrCopy(copy, *part))
+    if (!platform::AtomicFile::linkOrCopy(copy, *part))
         return end(Outcome::Failed, record,
                    QStringLiteral("Cannot read the copy of the picture kept in %1").arg(copy));
     decode(record, *part);
@@ -125,7 +125,7 @@ std::optional<QString> PictureInstall::createPart(const PictureRecord& record)
     // intact until a complete, decodable picture replaces it.
     QString error;
     const std::optional<QString> part =
-        AtomicFile::createTemporary(statePath(StateFiles::picture), partSuffix, &error);
+        platform::AtomicFile::createTemporary(statePath(StateFiles::picture), partSuffix, &error);
     if (!part)
         end(Outcome::Failed, record,
             QStringLiteral("Cannot store a picture in %1: %2").arg(m_stateDir, error));

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Autostart.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -109,7 +110,6 @@ bool enable(const QString& program, const QStringList& arguments, QString* error
         return false;
     }
     QDir().mkpath(QFileInfo(entryPath()).path());
-    QSaveFile file(entryPath());
     const QByteArray entry = "[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=artcal\n"
@@ -122,11 +122,7 @@ bool enable(const QString& program, const QStringList& arguments, QString* error
                              execLine(program, arguments).toUtf8() +
                              "\n"
                              "X-GNOME-Autostart-enabled=true\n";
-    if (file.open(QIODevice::WriteOnly) && file.write(entry) == entry.size() && file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    return AtomicFile::write(entryPath(), entry, error);
 }
 
 bool disable(QString* error)

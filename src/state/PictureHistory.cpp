@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/PictureHistory.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Logging.h"
-#include "state/AtomicFile.h"
 #include "state/StateFiles.h"
 
 #include <QDir>
@@ -139,7 +139,7 @@ bool PictureHistory::add(const PictureRecord& record, const QDateTime& at,
     if (!m_ownsCopies) {
         copy.clear();
     } else if (!QDir().mkpath(m_copies) ||
-               !AtomicFile::linkOrCopy(picturePath, m_copies + u'/' + copy)) {
+               !platform::AtomicFile::linkOrCopy(picturePath, m_copies + u'/' + copy)) {
         qCWarning(lcState) << "no copy of" << picturePath << "kept in" << m_copies;
         copy.clear();
     }
@@ -253,7 +253,7 @@ bool PictureHistory::save()
     for (qsizetype i = first; i < lines.size(); ++i)
         bytes += lines[i];
     QString error;
-    if (AtomicFile::write(m_file, bytes, &error))
+    if (platform::AtomicFile::write(m_file, bytes, &error))
         return true;
     qCWarning(lcState) << "history not saved:" << error;
     return false;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/PicturePair.h"
 
-#include "state/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "state/StateFiles.h"
 #include "state/TextLines.h"
 
@@ -29,7 +29,7 @@ void finishRenames(const QDir& dir, const QString& pictureTemporary)
 {
     for (const auto& [from, to] : {std::pair{pictureTemporary, picture}, {newRecord, record}}) {
         if (QFileInfo(dir.filePath(from)).isFile())
-            AtomicFile::moveIntoPlace(dir.filePath(from), dir.filePath(to));
+            platform::AtomicFile::moveIntoPlace(dir.filePath(from), dir.filePath(to));
     }
 }
 } // namespace
@@ -54,13 +54,13 @@ bool replace(const QString& dirPath, const QString& picturePart, const QStringLi
         return false;
     if (stop(Step::RecordWritten))
         return true;
-    if (!AtomicFile::write(dir.filePath(marker), partName.toUtf8() + "\r\n", error)) {
+    if (!platform::AtomicFile::write(dir.filePath(marker), partName.toUtf8() + "\r\n", error)) {
         QFile::remove(dir.filePath(newRecord));
         return false;
     }
     if (stop(Step::Committed))
         return true;
-    if (!AtomicFile::moveIntoPlace(picturePart, dir.filePath(picture), error)) {
+    if (!platform::AtomicFile::moveIntoPlace(picturePart, dir.filePath(picture), error)) {
         QFile::remove(dir.filePath(marker));
         QFile::remove(dir.filePath(newRecord));
         return false;
@@ -69,7 +69,7 @@ bool replace(const QString& dirPath, const QString& picturePart, const QStringLi
         return true;
     // Past the picture's rename the install is committed: should this rename fail, the
     // marker stays and the next start finishes it.
-    if (!AtomicFile::moveIntoPlace(dir.filePath(newRecord), dir.filePath(record), error))
+    if (!platform::AtomicFile::moveIntoPlace(dir.filePath(newRecord), dir.filePath(record), error))
         return true;
     if (stop(Step::RecordMoved))
         return true;

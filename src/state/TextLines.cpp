@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "state/TextLines.h"
 
-#include "state/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -56,7 +56,7 @@ bool write(const QString& path, const QStringList& lines, QString* error)
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    return AtomicFile::write(path, bytes, error);
+    return platform::AtomicFile::write(path, bytes, error);
 }
 
 } // namespace TextLines

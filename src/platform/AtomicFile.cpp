@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "state/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-namespace AtomicFile {
+namespace platform::AtomicFile {
 
 bool write(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error)
 {
@@ -67,4 +67,4 @@ bool linkOrCopy(const QString& from, const QString& to)
     return QFile::copy(from, to);
 }
 
-} // namespace AtomicFile
+} // namespace platform::AtomicFile

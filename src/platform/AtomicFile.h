@@ -11,7 +11,7 @@ class QIODevice;
 
 // Every file the widget writes is replaced whole or not at all: a crash or a full disk
 // never leaves a half-written file in place of a good one.
-namespace AtomicFile {
+namespace platform::AtomicFile {
 
 // Writes `path` through a temporary file beside it, committed only when `fill` and the
 // flush succeeded. On failure the old file is intact and `error` (if given) says why:
@@ -32,4 +32,4 @@ bool moveIntoPlace(const QString& temporary, const QString& path, QString* error
 // copy of it where the file system has no links. `to` must not exist.
 bool linkOrCopy(const QString& from, const QString& to);
 
-} // namespace AtomicFile
+} // namespace platform::AtomicFile
