@@ -133,26 +133,36 @@ void PictureServer::handle(const HttpRequest& request, HttpResponse& response)
         return;
     }
     const RequestRoute route = RequestRoute::fromTarget(request.target);
-    if (route.kind == Kind::BadRequest)
+    switch (route.kind) {
+    case Kind::BadRequest:
         return setError(response, 400, u"Bad Request"_s);
-    if (route.kind == Kind::NotFound)
+    case Kind::NotFound:
         return setError(response, 404, u"Not Found"_s);
-    if (route.kind == Kind::GalleryTooLong)
+    case Kind::GalleryTooLong:
         return setError(response, 414,
                         u"Too many pictures: a gallery page shows at most %1 at a time"_s.arg(
                             RequestRoute::maxGalleryIds));
-    if (route.kind == Kind::RandomPick)
+    case Kind::RandomPick:
         return serveRandomPick(route, request, response);
-    if (route.kind == Kind::CurrentRecord)
+    case Kind::CurrentRecord:
         return serveCurrentRecord(request, response);
-    if (route.kind == Kind::Gallery)
+    case Kind::Gallery:
         return serveGallery(route, response);
-    if (route.kind == Kind::Weather)
+    case Kind::Weather:
         return serveWeather(response);
+    case Kind::Home:
+        return setHtml(response, HtmlPages::home(*m_library.library()));
+    case Kind::PicturePage:
+    case Kind::PictureFile:
+    case Kind::Thumbnail:
+        return servePicture(route, request, response);
+    }
+}
 
+void PictureServer::servePicture(const RequestRoute& route, const HttpRequest& request,
+                                 HttpResponse& response)
+{
     const std::shared_ptr<const Library> library = m_library.library();
-    if (route.kind == Kind::Home)
-        return setHtml(response, HtmlPages::home(*library));
     const Picture* picture = library->find(route.ids.value(0));
     if (!picture || (route.kind == Kind::PictureFile && route.suffix != picture->suffix))
         return setError(response, 404, u"No Such Picture"_s);

@@ -48,6 +48,9 @@ private:
     void handle(const HttpRequest& request, HttpResponse& response);
     void serveRandomPick(const RequestRoute& route, const HttpRequest& request,
                          HttpResponse& response);
+    // A picture's page, file or thumbnail.
+    void servePicture(const RequestRoute& route, const HttpRequest& request,
+                      HttpResponse& response);
     void serveCurrentRecord(const HttpRequest& request, HttpResponse& response);
     void serveGallery(const RequestRoute& route, HttpResponse& response);
     void serveWeather(HttpResponse& response);
