@@ -20,13 +20,13 @@ MyGallery::MyGallery(const Controls& controls, const QString& stateDir, const QS
 {
     m_blink.setSingleShot(true);
     connect(&m_blink, &QTimer::timeout, this, &MyGallery::Blink_Timer);
-    connect(controls.Label9, &HotSpot::clicked, this, &MyGallery::Label9_Click);
-    connect(controls.Label2, &HotSpot::clicked, this, &MyGallery::Label2_Click);
+    connect(controls.saveButton, &HotSpot::clicked, this, &MyGallery::Label9_Click);
+    connect(controls.galleryButton, &HotSpot::clicked, this, &MyGallery::Label2_Click);
 }
 
 void MyGallery::Label9_Click()
 {
-    const QString tag = m_controls.Image1->tag();
+    const QString tag = m_controls.picture->tag();
     if (tag.isEmpty())
         return;
     const PictureRecord record = PictureRecord::fromTag(tag);
@@ -38,14 +38,14 @@ void MyGallery::Label9_Click()
                              << (error.isEmpty() ? QStringLiteral("no folder") : error);
         return;
     }
-    m_controls.Downloading->hide();
+    m_controls.busyLabel->hide();
     m_blinkStart = platform::clock().monotonicMs();
     Blink_Timer();
 }
 
 bool MyGallery::shownIsSaved() const
 {
-    const QString tag = m_controls.Image1->tag();
+    const QString tag = m_controls.picture->tag();
     if (tag.isEmpty())
         return false;
     const PictureRecord shown = PictureRecord::fromTag(tag);
@@ -59,7 +59,7 @@ void MyGallery::removeShown()
     if (!shownIsSaved())
         return;
     const QString name =
-        GalleryRules::fileName(PictureRecord::fromTag(m_controls.Image1->tag()).pictureUrl);
+        GalleryRules::fileName(PictureRecord::fromTag(m_controls.picture->tag()).pictureUrl);
     if (!QDir(m_folder).remove(name))
         qCWarning(lcGallery) << "cannot remove" << name << "from" << m_folder;
 }
@@ -69,7 +69,7 @@ void MyGallery::Blink_Timer()
     if (!blinking())
         return;
     const qint64 elapsed = platform::clock().monotonicMs() - m_blinkStart;
-    m_controls.ImageAdded->setVisible(!GalleryRules::wordsShown(elapsed));
+    m_controls.addedCover->setVisible(!GalleryRules::wordsShown(elapsed));
     if (elapsed >= GalleryRules::blinkMs) {
         m_blinkStart = -1;
         return;

@@ -17,11 +17,11 @@ class MyGallery : public QObject
 public:
     struct Controls
     {
-        ImageBox* Image1;      // the picture, whose tag is its record
-        SkinLabel* ImageAdded; // the cover over the words "Image Added"
-        QWidget* Downloading;  // the busy label, which would hide the words
-        HotSpot* Label9;       // save the current picture
-        HotSpot* Label2;       // open the gallery page
+        ImageBox* picture;      // Image1, whose tag is its record
+        SkinLabel* addedCover;  // ImageAdded: the cover over the words "Image Added"
+        QWidget* busyLabel;     // Downloading, which would hide the words
+        HotSpot* saveButton;    // Label9: save the current picture
+        HotSpot* galleryButton; // Label2: open the gallery page
     };
 
     MyGallery(const Controls& controls, const QString& stateDir, const QString& serverBase);

@@ -17,7 +17,7 @@ const QString mouseOut = QStringLiteral("MouseOut");
 
 HoverTracker::HoverTracker(const Controls& controls) : m_controls(controls)
 {
-    connect(controls.CursorEvents, &QTimer::timeout, this, &HoverTracker::CursorEvents_Timer);
+    connect(controls.pointerPoll, &QTimer::timeout, this, &HoverTracker::CursorEvents_Timer);
     controls.window->installEventFilter(this);
 }
 
@@ -25,7 +25,7 @@ bool HoverTracker::eventFilter(QObject*, QEvent* event)
 {
     // A window that maps under the pointer gets no enter event: its first tick tells.
     if (event->type() == QEvent::Enter || event->type() == QEvent::Show)
-        m_controls.CursorEvents->start();
+        m_controls.pointerPoll->start();
     return false;
 }
 
@@ -35,14 +35,14 @@ void HoverTracker::CursorEvents_Timer()
     // dragged, and shows even when another window covers the picture.
     const QPoint pointer = platform::cursorPos();
     const bool over = HitTest::CursorOverControl(pointer, m_controls.window->geometry().topLeft(),
-                                                 m_controls.Image1Label->geometry());
-    const QString& tag = m_controls.Image1Label->tag();
+                                                 m_controls.hoverArea->geometry());
+    const QString& tag = m_controls.hoverArea->tag();
     if (over && tag == mouseOut)
         ShowHoverBox();
     else if (!over && tag == mouseOver)
         HideHoverBox();
     if (!m_controls.window->geometry().contains(pointer))
-        m_controls.CursorEvents->stop(); // until the pointer enters again
+        m_controls.pointerPoll->stop(); // until the pointer enters again
 }
 
 void HoverTracker::ShowHoverBox()
@@ -57,7 +57,7 @@ void HoverTracker::HideHoverBox()
 
 void HoverTracker::showBox(bool shown)
 {
-    for (LineControl* line : m_controls.Lines)
+    for (LineControl* line : m_controls.boxLines)
         line->setVisible(shown);
-    m_controls.Image1Label->setTag(shown ? mouseOver : mouseOut);
+    m_controls.hoverArea->setTag(shown ? mouseOver : mouseOut);
 }

@@ -19,10 +19,10 @@ class HoverTracker : public QObject
 public:
     struct Controls
     {
-        QWidget* window;        // the window the picture moves with
-        SkinLabel* Image1Label; // the picture's rectangle; its tag holds the state
-        LineControl* Lines[4];  // Line1 .. Line4, the box
-        QTimer* CursorEvents;   // the poll
+        QWidget* window;          // the window the picture moves with
+        SkinLabel* hoverArea;     // Image1Label: the picture's rectangle; its tag holds the state
+        LineControl* boxLines[4]; // Line1 .. Line4, the box
+        QTimer* pointerPoll;      // CursorEvents
     };
 
     explicit HoverTracker(const Controls& controls);

@@ -14,8 +14,8 @@
 SettingsPanel::SettingsPanel(const Controls& controls, const QString& stateDir, PictureCycle& cycle)
     : m_controls(controls), m_stateDir(stateDir), m_cycle(cycle)
 {
-    connect(controls.Label5, &HotSpot::clicked, this, &SettingsPanel::Label5_Click);
-    connect(controls.Label1, &HotSpot::clicked, this, &SettingsPanel::Label1_Click);
+    connect(controls.openButton, &HotSpot::clicked, this, &SettingsPanel::Label5_Click);
+    connect(controls.closeButton, &HotSpot::clicked, this, &SettingsPanel::Label1_Click);
 }
 
 void SettingsPanel::loadChoices()
@@ -25,19 +25,20 @@ void SettingsPanel::loadChoices()
     if (!categories)
         qCWarning(lcState)
             << "cannot read Categories.dat; only \"All\" and \"My Gallery\" are offered";
-    m_controls.Combo2->addItems(categories.value_or(QStringList()));
+    m_controls.sourceList->addItems(categories.value_or(QStringList()));
 
-    const SettingsFile::Choices choices = SettingsFile::load(
-        statePath(StateFiles::settings), m_controls.Combo1->count(), m_controls.Combo2->count());
-    m_controls.Combo1->setCurrentIndex(choices.interval);
-    m_controls.Combo2->setCurrentIndex(choices.category);
+    const SettingsFile::Choices choices =
+        SettingsFile::load(statePath(StateFiles::settings), m_controls.intervalList->count(),
+                           m_controls.sourceList->count());
+    m_controls.intervalList->setCurrentIndex(choices.interval);
+    m_controls.sourceList->setCurrentIndex(choices.category);
 }
 
 void SettingsPanel::Label5_Click()
 {
-    m_controls.Settings->move(m_controls.shownAt);
-    m_controls.Settings->show();
-    m_controls.Settings->raise();
+    m_controls.panel->move(m_controls.shownAt);
+    m_controls.panel->show();
+    m_controls.panel->raise();
 }
 
 void SettingsPanel::Label1_Click()
@@ -47,8 +48,9 @@ void SettingsPanel::Label1_Click()
     QString error;
     const QString path = statePath(StateFiles::settings);
     if (!SettingsFile::save(
-            path, {m_controls.Combo1->currentIndex(), m_controls.Combo2->currentIndex()}, &error))
+            path, {m_controls.intervalList->currentIndex(), m_controls.sourceList->currentIndex()},
+            &error))
         qCWarning(lcState) << "cannot save" << path << ":" << error;
     m_cycle.applyChoices();
-    m_controls.Settings->hide();
+    m_controls.panel->hide();
 }

@@ -18,12 +18,12 @@ class SettingsPanel : public QObject
 public:
     struct Controls
     {
-        PictureBox* Settings; // the panel
-        QPoint shownAt;       // where it opens, over the calendar
-        QComboBox* Combo1;    // the interval
-        QComboBox* Combo2;    // the source: all, My Gallery, then the categories
-        HotSpot* Label5;      // open
-        HotSpot* Label1;      // save, apply, close
+        PictureBox* panel;       // Settings
+        QPoint shownAt;          // where it opens, over the calendar
+        QComboBox* intervalList; // Combo1
+        QComboBox* sourceList;   // Combo2: all, My Gallery, then the categories
+        HotSpot* openButton;     // Label5
+        HotSpot* closeButton;    // Label1: save, apply, close
     };
 
     SettingsPanel(const Controls& controls, const QString& stateDir, PictureCycle& cycle);
