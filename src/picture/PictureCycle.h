@@ -70,12 +70,6 @@ public:
 
     PictureInstall& install() { return m_install; }
 
-    // Ticks every 4999 ms while the countdown runs; its tag shows the ticks left.
-    TagTimer Timer2;
-    bool DefaultPictureShown = false;
-    bool DownloadRetried = false;
-    QString CategoryQuery; // the pending random pick's query, if it asked for a category
-
 signals:
     // A refresh has ended, with a new picture or without.
     void ended();
@@ -83,6 +77,8 @@ signals:
     void historyChanged();
 
 private:
+    friend struct PictureCycleProbe; // what tests look at
+
     enum class Ending {
         Installed,
         NothingNew, // the server had nothing to offer, or My Gallery is empty
@@ -115,6 +111,11 @@ private:
     // The address the pending random-pick request was sent to.
     QUrl expectedAddress() const;
 
+    // Ticks every 4999 ms while the countdown runs; its tag shows the ticks left.
+    TagTimer Timer2;
+    bool DefaultPictureShown = false;
+    bool DownloadRetried = false;
+    QString CategoryQuery; // the pending random pick's query, if it asked for a category
     QString m_stateDir;
     QString m_serverBase;
     PictureView& m_view;

@@ -3,6 +3,7 @@
 // Http, and a loopback server that answers well or badly.
 #include "FaultServer.h"
 #include "FixedClock.h"
+#include "PictureCycleProbe.h"
 #include "PictureSamples.h"
 #include "StateDir.h"
 #include "picture/PictureCycle.h"
@@ -94,6 +95,7 @@ struct Rig : StateDir
         cycle->start();
     }
     ~Rig() { platform::setClock(nullptr); }
+    TagTimer& timer() const { return PictureCycleProbe::Timer2(*cycle); }
     QByteArray answer(const QString& fields) const
     {
         return QString(fields).replace("{base}", base).toUtf8();
@@ -117,8 +119,8 @@ struct Rig : StateDir
     // and busy label free, no partial download left.
     void verifyCycleGoesOn(const QString& countdown = "180") const
     {
-        QVERIFY(cycle->Timer2.isActive());
-        QCOMPARE(cycle->Timer2.tag(), countdown);
+        QVERIFY(timer().isActive());
+        QCOMPARE(timer().tag(), countdown);
         QVERIFY(view.refreshEnabled && !view.busy);
         QCOMPARE(leftovers(), QStringList());
     }
@@ -197,7 +199,7 @@ private slots:
         QFETCH(QString, said);
         const bool installed = said.contains("Patterns");
         Rig rig;
-        rig.cycle->DownloadRetried = true; // one fetch per row
+        PictureCycleProbe::DownloadRetried(*rig.cycle) = true; // one fetch per row
         rig.server.route("/calender/curpic.dat", {.status = status,
                                                   .body = rig.answer(answer),
                                                   .headerDelay = picture == "late" ? 2s : 0s});
@@ -281,10 +283,10 @@ private slots:
             else if (picture == "fifo")
                 QCOMPARE(mkfifo(qPrintable(r.path("default.jpg")), 0600), 0);
         });
-        QCOMPARE(rig.cycle->Timer2.tag(), countdown);
-        QVERIFY(rig.cycle->Timer2.isActive());
+        QCOMPARE(rig.timer().tag(), countdown);
+        QVERIFY(rig.timer().isActive());
         QCOMPARE(rig.view.badge, badge);
-        QCOMPARE(rig.cycle->DefaultPictureShown, !stored);
+        QCOMPARE(PictureCycleProbe::DefaultPictureShown(*rig.cycle), !stored);
         QCOMPARE(rig.view.record.has_value(), stored);
         QCOMPARE(rig.view.status.startsWith("No picture yet"), !stored);
         // A big picture is decoded straight to the size it is shown at.
@@ -311,7 +313,7 @@ private slots:
         rig.server.route("/calender/curpic.dat", {.body = "-1"});
         rig.refresh();
         QCOMPARE(rig.server.requests().first().target, "/calender/queryrandompic.php" + target);
-        QCOMPARE(rig.cycle->CategoryQuery, QString());
+        QCOMPARE(PictureCycleProbe::CategoryQuery(*rig.cycle), QString());
         QVERIFY2(rig.view.status.contains("has no picture in " + category.trimmed()),
                  qPrintable(rig.view.status));
     }
@@ -395,7 +397,7 @@ private slots:
             if (pick == "down" && closed.listen(QHostAddress::LocalHost))
                 r.base = "http://127.0.0.1:" + QString::number(closed.serverPort());
         });
-        rig.cycle->DownloadRetried = true;
+        PictureCycleProbe::DownloadRetried(*rig.cycle) = true;
         rig.server.route("/calender/curpic.dat",
                          {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
         rig.server.route("/pic.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::green)});
@@ -438,10 +440,10 @@ private slots:
         for (int failures = 0; failures < 7; ++ticks) {
             QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
             rig.cycle->Timer2_Timer();
-            if (rig.cycle->Timer2.isActive())
+            if (rig.timer().isActive())
                 continue;
             QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
-            countdowns << rig.cycle->Timer2.tag();
+            countdowns << rig.timer().tag();
             ++failures;
         }
         QCOMPARE(rig.requests("/pic.jpg"), 8);
@@ -454,12 +456,12 @@ private slots:
         rig.verifyCycleGoesOn("180");
         rig.server.route("/pic.jpg", down); // a success started the count anew
         rig.refresh();
-        QCOMPARE(rig.cycle->Timer2.tag(), QString("6"));
+        QCOMPARE(rig.timer().tag(), QString("6"));
 
         rig.view.current.interval = 4; // "Manual Update"
         rig.server.route("/pic.jpg", down);
         rig.refresh();
-        QVERIFY(!rig.cycle->Timer2.isActive());
+        QVERIFY(!rig.timer().isActive());
         QVERIFY2(rig.view.status.endsWith("Click refresh to try again."),
                  qPrintable(rig.view.status));
     }
@@ -470,7 +472,7 @@ private slots:
     void waitsAndWakes()
     {
         Rig rig(true, {0, 5, 0, "All"}); // 5 minutes: 60 ticks
-        rig.cycle->DownloadRetried = true;
+        PictureCycleProbe::DownloadRetried(*rig.cycle) = true;
         rig.server.route("/calender/curpic.dat", {.body = "-1"});
         rig.cycle->networkImproved(); // nothing failed: nothing to catch up
         QVERIFY(!rig.view.busy);
@@ -478,7 +480,7 @@ private slots:
         rig.clock.time = rig.clock.time.addSecs(-3600); // set back: nothing to catch up
         rig.clock.monotonic += 4999;
         rig.cycle->Timer2_Timer();
-        QCOMPARE(rig.cycle->Timer2.tag(), QString("58"));
+        QCOMPARE(rig.timer().tag(), QString("58"));
         rig.clock.time = rig.clock.time.addSecs(4 * 60 + 45); // a suspend of 4:45 ...
         rig.cycle->Timer2_Timer();
         QVERIFY(rig.view.busy); // ... and the tick brings the countdown to zero
@@ -487,7 +489,7 @@ private slots:
         rig.server.route("/calender/queryrandompic.php", {.status = 500});
         rig.server.route("/calender/curpic.dat", {.status = 500});
         rig.refresh();
-        QCOMPARE(rig.cycle->Timer2.tag(), QString("6"));
+        QCOMPARE(rig.timer().tag(), QString("6"));
         QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
         rig.cycle->networkImproved();
         QTRY_COMPARE(ended.size(), 1);
@@ -506,10 +508,10 @@ private slots:
 
         rig.view.current.interval = 4; // "Manual Update" takes effect with the next refresh
         rig.refresh();
-        QVERIFY(!rig.cycle->Timer2.isActive());
+        QVERIFY(!rig.timer().isActive());
         rig.view.current.interval = 0;
         rig.cycle->applyChoices();
-        QVERIFY(rig.cycle->Timer2.isActive());
+        QVERIFY(rig.timer().isActive());
         rig.cycle->Timer2_Timer();
         QTRY_COMPARE(rig.requests("/calender/queryrandompic.php"), 6);
     }
@@ -525,22 +527,22 @@ private slots:
         QStringList countdowns;
         while (!rig.view.busy) {
             const int late = 900 * (sleeps.size() % 2 ? 1 : -1);
-            sleeps << rig.cycle->Timer2.interval();
+            sleeps << rig.timer().interval();
             rig.clock.monotonic += sleeps.last() + late;
             rig.clock.time = rig.clock.time.addMSecs(sleeps.last() + late);
             rig.cycle->Timer2_Timer();
-            countdowns << rig.cycle->Timer2.tag();
+            countdowns << rig.timer().tag();
         }
         QCOMPARE(sleeps, QList<int>({24 * 4999, 24 * 4999, 12 * 4999}));
         QCOMPARE(countdowns, QStringList({"36", "12", "60"}));
         QTRY_VERIFY(!rig.view.busy);
         rig.cycle->setMetered(true);
         rig.cycle->applyChoices();
-        QCOMPARE(rig.cycle->Timer2.interval(), 120000);
-        QCOMPARE(rig.cycle->Timer2.timerType(), Qt::VeryCoarseTimer);
+        QCOMPARE(rig.timer().interval(), 120000);
+        QCOMPARE(rig.timer().timerType(), Qt::VeryCoarseTimer);
         rig.cycle->setMetered(false);
-        QCOMPARE(rig.cycle->Timer2.interval(), 4999); // within 4999 ms, not a second late
-        QCOMPARE(rig.cycle->Timer2.timerType(), Qt::PreciseTimer);
+        QCOMPARE(rig.timer().interval(), 4999); // within 4999 ms, not a second late
+        QCOMPARE(rig.timer().timerType(), Qt::PreciseTimer);
     }
 
     // A JPEG, GIF or BMP cut anywhere is incomplete, whatever the transfer said; a whole

@@ -3,6 +3,7 @@
 // the desktop entry that starts the widget at login on its state folder.
 #include "FileSizeLimit.h"
 #include "FormFixture.h"
+#include "PictureCycleProbe.h"
 #include "platform/Autostart.h"
 #include "settings/SettingsFile.h"
 #include "state/PictureHistory.h"
@@ -336,12 +337,12 @@ private slots:
         const QStringList entries = QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System);
 
         Form1& form = f.start("http://127.0.0.1:9");
-        const bool byDefault = form.cycle().DefaultPictureShown;
+        const bool byDefault = PictureCycleProbe::DefaultPictureShown(form.cycle());
         QCOMPARE(QString("%1 %2 %3")
-                     .arg(form.Combo1->currentIndex())
-                     .arg(form.Combo2->currentText(), byDefault ? "default" : "stored"),
+                     .arg(f.ui().Combo1->currentIndex())
+                     .arg(f.ui().Combo2->currentText(), byDefault ? "default" : "stored"),
                  shown);
-        QCOMPARE(form.Image1->tag().isEmpty(), byDefault);
+        QCOMPARE(f.ui().Image1->tag().isEmpty(), byDefault);
         QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System), entries);
         QCOMPARE(f.read("Settings.dat"), settings);
     }
