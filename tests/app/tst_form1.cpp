@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(clicked.size(), clicks);
     }
 
-    // Start-up reads the state files and writes none of them.
+    // Start-up reads the state files and writes no file.
     void startup_data()
     {
         QTest::addColumn<QByteArray>("settings");
@@ -154,7 +154,9 @@ private slots:
             f.writePicture("image.jpg", Qt::red);
             f.write("image.jpg.dat", record);
         }
+        const QStringList entries = QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System);
         Form1& form = f.start();
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System), entries);
         QCOMPARE(f.ui().Combo2->currentIndex(), category);
         // The hidden lists build their popups only when the panel is used.
         QVERIFY(f.ui().Settings->findChildren<QFrame*>().isEmpty());

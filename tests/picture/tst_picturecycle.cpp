@@ -147,49 +147,32 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("picture"); // how /pic.jpg answers
         QTest::addColumn<QString>("said");    // part of the tooltip
+        const auto row = [](const char* name, const QString& answer, const QString& picture,
+                            const QString& said, int status = 200) {
+            QTest::newRow(name) << status << answer << picture << said;
+        };
         const QString good = goodAnswer;
-        QTest::newRow("good") << 200 << good << "good"
-                              << "Category: Patterns\nFrom {base}";
-        QTest::newRow("CR LF lines") << 200 << QString(good).replace("\n", "\r\n") + "\r\n"
-                                     << "good"
-                                     << "Patterns";
-        QTest::newRow("longer than read") << 200 << good + "\n" + QString(1500, 'z') << "good"
-                                          << "Patterns";
-        QTest::newRow("spaces around") << 200 << "   " + good + "   "
-                                       << "good"
-                                       << "Patterns";
-        QTest::newRow("bytes after the picture's end") << 200 << good << "trailer"
-                                                       << "Patterns";
-        QTest::newRow("nothing offered") << 200 << "-1"
-                                         << "good"
-                                         << "has no picture to offer";
-        QTest::newRow("error page") << 404 << "<html><h1>Not Found</h1></html>"
-                                    << "good"
-                                    << "answered with HTTP status 404";
-        QTest::newRow("empty answer") << 200 << ""
-                                      << "good"
-                                      << "No usable picture record";
-        QTest::newRow("answer too late") << 200 << good << "late"
-                                         << "not reachable";
-        QTest::newRow("reset mid-picture") << 200 << good << "reset"
-                                           << "could not be downloaded";
-        QTest::newRow("truncated picture") << 200 << good << "truncated"
-                                           << "not be downloaded";
-        QTest::newRow("cut JPEG, length to match") << 200 << good << "cut"
-                                                   << "arrived incomplete or damaged";
-        QTest::newRow("not an image") << 200 << good << "text"
-                                      << "incomplete or damaged";
-        QTest::newRow("picture 404") << 200 << good << "missing"
-                                     << "HTTP status 404";
-        QTest::newRow("picture over 64 MiB") << 200 << good << "huge"
-                                             << "over the limit";
-        QTest::newRow("file: picture") << 200 << "{base}/p\nfile:///etc/passwd\n1\nx"
-                                       << "good"
-                                       << "No usable picture record";
+        row("good", good, "good", "Category: Patterns\nFrom {base}");
+        row("CR LF lines", QString(good).replace("\n", "\r\n") + "\r\n", "good", "Patterns");
+        row("longer than read", good + "\n" + QString(1500, 'z'), "good", "Patterns");
+        row("spaces around", "   " + good + "   ", "good", "Patterns");
+        row("bytes after the picture's end", good, "trailer", "Patterns");
+        row("nothing offered", "-1", "good", "has no picture to offer");
+        row("error page", "<html><h1>Not Found</h1></html>", "good",
+            "answered with HTTP status 404", 404);
+        row("empty answer", "", "good", "No usable picture record");
+        row("answer too late", good, "late", "not reachable");
+        row("reset mid-picture", good, "reset", "could not be downloaded");
+        row("truncated picture", good, "truncated", "not be downloaded");
+        row("cut JPEG, length to match", good, "cut", "arrived incomplete or damaged");
+        row("not an image", good, "text", "incomplete or damaged");
+        row("picture 404", good, "missing", "HTTP status 404");
+        row("picture over 64 MiB", good, "huge", "over the limit");
+        row("file: picture", "{base}/p\nfile:///etc/passwd\n1\nx", "good",
+            "No usable picture record");
         for (const QString& name : PictureSamples::files().keys())
-            QTest::newRow(qPrintable(name))
-                << 200 << good << name
-                << (name.startsWith("whole") ? "Patterns" : "arrived incomplete or damaged");
+            row(qPrintable(name), good, name,
+                name.startsWith("whole") ? "Patterns" : "arrived incomplete or damaged");
     }
     void install()
     {
@@ -249,7 +232,7 @@ private slots:
     // stored picture that does not decode counts as none.
     void start_data()
     {
-        QTest::addColumn<QString>("picture"); // "new", "old" (2 hours), "none", "fifo", "bad"
+        QTest::addColumn<QString>("picture"); // "new", "old" (2 hours), "none", "fifo FILE", "bad"
         QTest::addColumn<int>("interval");
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("countdown");
@@ -261,7 +244,9 @@ private slots:
         QTest::newRow("no interval chosen") << "new" << -1 << 0 << "0" << Badge::Hidden;
         QTest::newRow("My Gallery") << "new" << 1 << 1 << "180" << Badge::Cover;
         QTest::newRow("placeholder") << "none" << 3 << 0 << "0" << Badge::Cover;
-        QTest::newRow("placeholder is a pipe") << "fifo" << 3 << 0 << "0" << Badge::Cover;
+        QTest::newRow("placeholder is a pipe")
+            << "fifo default.jpg" << 3 << 0 << "0" << Badge::Cover;
+        QTest::newRow("picture is a pipe") << "fifo image.jpg" << 3 << 0 << "0" << Badge::Cover;
         QTest::newRow("picture does not decode") << "bad" << 3 << 0 << "0" << Badge::Cover;
     }
     void start()
@@ -280,8 +265,8 @@ private slots:
                 QVERIFY(file.open(QIODevice::ReadWrite) &&
                         file.setFileTime(r.clock.time.addSecs(-7200),
                                          QFileDevice::FileModificationTime));
-            else if (picture == "fifo")
-                QCOMPARE(mkfifo(qPrintable(r.path("default.jpg")), 0600), 0);
+            else if (picture.startsWith("fifo")) // in place of the file named
+                QCOMPARE(mkfifo(qPrintable(r.path(picture.section(' ', 1))), 0600), 0);
         });
         QCOMPARE(rig.timer().tag(), countdown);
         QVERIFY(rig.timer().isActive());
@@ -359,33 +344,20 @@ private slots:
         QTest::addColumn<QString>("pick"); // how the random pick answers
         QTest::addColumn<QString>("countdown");
         QTest::addColumn<QString>("said");
-        QTest::newRow("completed") << "ok"
-                                   << "180"
-                                   << "Category: x";
-        QTest::newRow("redirected within the host") << "/moved"
-                                                    << "180"
-                                                    << "Category: x";
-        QTest::newRow("redirected to another host") << "http://localhost:1/"
-                                                    << "6"
-                                                    << "refused a redirect to http://localhost:1/";
-        QTest::newRow("redirected without end") << "/calender/queryrandompic.php"
-                                                << "6"
-                                                << "too many redirects";
-        QTest::newRow("redirected to a file") << "file:///etc/passwd"
-                                              << "6"
-                                              << "refused";
-        QTest::newRow("timed out") << "late"
-                                   << "6"
-                                   << "not reachable: no complete answer";
-        QTest::newRow("server down") << "down"
-                                     << "6"
-                                     << "not reachable: connection refused";
-        QTest::newRow("choices changed meanwhile") << "changed"
-                                                   << "0"
-                                                   << "";
-        QTest::newRow("a newer refresh") << "clicked"
-                                         << "180"
-                                         << "Category: x";
+        const auto row = [](const char* name, const char* pick, const char* countdown,
+                            const char* said) {
+            QTest::newRow(name) << QString(pick) << QString(countdown) << QString(said);
+        };
+        row("completed", "ok", "180", "Category: x");
+        row("redirected within the host", "/moved", "180", "Category: x");
+        row("redirected to another host", "http://localhost:1/", "6",
+            "refused a redirect to http://localhost:1/");
+        row("redirected without end", "/calender/queryrandompic.php", "6", "too many redirects");
+        row("redirected to a file", "file:///etc/passwd", "6", "refused");
+        row("timed out", "late", "6", "not reachable: no complete answer");
+        row("server down", "down", "6", "not reachable: connection refused");
+        row("choices changed meanwhile", "changed", "0", "");
+        row("a newer refresh", "clicked", "180", "Category: x");
     }
     void pickEndings()
     {
