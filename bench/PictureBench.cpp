@@ -16,6 +16,8 @@
 // before it) less the resident size before it.
 
 #include "DetailedJpeg.h"
+#include "FormProbes.h"
+#include "PictureCycleProbe.h"
 #include "ProcStats.h"
 
 #include "app/Form1.h"
@@ -115,14 +117,15 @@ bool runUntil(const std::function<bool()>& done)
 int install(const QString& dataDir, const QString& server, const QString& category)
 {
     Form1 form({dataDir, server});
-    const int index = form.Combo2->findText(category);
+    const Form1Controls& ui = Form1Probe::controls(form);
+    const int index = ui.Combo2->findText(category);
     if (index < 2)
         return fail(
             QStringLiteral("Categories.dat in %1 does not offer %2").arg(dataDir, category));
-    form.Combo2->setCurrentIndex(index);
-    form.Combo1->setCurrentIndex(form.Combo1->count() - 1); // manual: no timed refresh meanwhile
+    ui.Combo2->setCurrentIndex(index);
+    ui.Combo1->setCurrentIndex(ui.Combo1->count() - 1); // manual: no timed refresh meanwhile
     form.cycle().RearmTimer2();
-    const qint64 shown = form.Image1->picture().cacheKey();
+    const qint64 shown = ui.Image1->picture().cacheKey();
 
     Peak peak;
     peak.start();
@@ -132,20 +135,20 @@ int install(const QString& dataDir, const QString& server, const QString& catego
     QObject::connect(&form.cycle(), &PictureCycle::ended, &form, [&] { ended = true; });
     form.Label6_Click();
     runUntil([&] { return ended; });
-    const bool installed = form.Image1->picture().cacheKey() != shown;
+    const bool installed = ui.Image1->picture().cacheKey() != shown;
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (!installed)
         return fail(QStringLiteral("no picture was installed from %1").arg(server));
     return report(ms, peak,
                   QStringLiteral(" shown=%1x%2")
-                      .arg(form.Image1->picture().width())
-                      .arg(form.Image1->picture().height()));
+                      .arg(ui.Image1->picture().width())
+                      .arg(ui.Image1->picture().height()));
 }
 
 int download(const QString& dataDir, const QString& server, const QString& url, const QString& out)
 {
     Form1 form({dataDir, server});
-    form.cycle().Timer2.stop();
+    PictureCycleProbe::Timer2(form.cycle()).stop();
     Peak peak;
     peak.start();
     QElapsedTimer clock;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/Form1Controls.h"
 #include "calendar/Calendar.h"
 #include "controls/HotSpot.h"
 #include "controls/ImageBox.h"
@@ -28,7 +29,7 @@ class SkinImages;
 // The widget's one window: a frameless skin with the controls laid over it. It creates
 // the controls and hands each feature the ones it works with; the picture cycle sees
 // the window only as its PictureView.
-class Form1 : public QWidget, private PictureView
+class Form1 : public QWidget, private PictureView, private Form1Controls
 {
     Q_OBJECT
 public:
@@ -47,37 +48,6 @@ public:
     void Timer1_Timer();
     void Label6_Click();
     void Image1_Click();
-
-    // Controls, topmost first within each container.
-    PictureBox* Picture2;
-    SkinLabel* Label10;
-    PictureBox* Settings;
-    QComboBox* Combo2;
-    QComboBox* Combo1;
-    HotSpot* Label1;
-    PictureBox* Picture1;
-    ImageBox* DaysChooseImg;
-    HotSpot* Label2;
-    ProgressLabel* Downloading;
-    SkinLabel* ImageAdded;
-    LineControl* Line2;
-    LineControl* Line4;
-    LineControl* Line3;
-    LineControl* Line1;
-    ImageBox* Image1;
-    HotSpot* Label13;
-    HotSpot* Label12;
-    HotSpot* Label11;
-    HotSpot* Label9;
-    HotSpot* Label7;
-    HotSpot* Label6;
-    HotSpot* Label5;
-    HotSpot* LabelExit;
-    SkinLabel* Image1Label;
-    SkinLabel* LabelMnthShade;
-
-    TagTimer* CursorEvents;
-    TagTimer* Timer1;
 
     Calendar& calendar() { return *m_calendar; }
     PictureCycle& cycle() { return *m_cycle; }
@@ -106,6 +76,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend struct Form1Probe; // what tests and benchmarks look at
+
     void createControls();
     void createFeatures();
     void describeButtons();

@@ -153,7 +153,7 @@ const Command commands[] = {
      {Qt::Key_Escape},
      Section::None,
      [](Form1& form, bool) {
-         if (!form.Settings->isHidden())
+         if (form.settingsPanel().isOpen())
              form.settingsPanel().Label1_Click();
      }},
 };

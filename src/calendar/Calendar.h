@@ -53,13 +53,6 @@ public:
     void Label13_Click();
     void Label7_Click();
 
-    // The day labels, element 0 the template; element d is day d of the shown month.
-    QList<SkinLabel*> Days;
-    // The month the arrows moved to; until they are used the grid follows today.
-    bool MonthBrowsing = false;
-    int ShownMonth = 1;
-    int ShownYear = 2000;
-
 signals:
     void dayClicked(const QDate& day);
 
@@ -67,9 +60,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend struct CalendarProbe; // what tests look at
+
     void step(int months);
     void rebuild(int year, int month, const QDate& today);
 
+    // The day labels, element 0 the template; element d is day d of the shown month.
+    QList<SkinLabel*> Days;
+    // The month the arrows moved to; until they are used the grid follows today.
+    bool MonthBrowsing = false;
+    int ShownMonth = 1;
+    int ShownYear = 2000;
     Controls m_controls;
     QString m_serverBase;
     std::function<int(const QDate&)> m_picturesOn;

@@ -12,46 +12,37 @@ Arm forInterval(int index, int itemCount)
     if (index < 0 || index >= itemCount)
         return {};
     if (index == itemCount - 1)
-        return {Arming::Manual, {}};
-    return {Arming::Timed, QString::number(List1.value(index) * ticksPerMinute)};
+        return {Arming::Manual};
+    return {Arming::Timed, List1.value(index) * ticksPerMinute * tickMs};
 }
 
 namespace {
-// Ticks as read from a countdown; one that does not read as a number counts as due.
-qint64 ticksOf(const QString& countdown)
-{
-    bool ok = false;
-    const short ticks = countdown.toShort(&ok);
-    return ok && ticks > 0 ? ticks : 0;
-}
-
-constexpr qint64 firstRetryTicks = ticksPerMinute / 2;
+constexpr qint64 firstRetryMs = ticksPerMinute / 2 * tickMs;
 constexpr int longestDoubling = 12; // far past any interval offered
 // Wall-clock time this far beyond the timer's own follows a suspend, or a clock set
 // forward; less is the two clocks drifting apart.
 constexpr qint64 shortestPauseMs = 30 * 1000;
 } // namespace
 
-qint64 ticksPassed(qint64 elapsedMs, qint64 pausedMs)
+qint64 dueAfterTick(qint64 dueMs, qint64 elapsedMs, qint64 pausedMs)
 {
-    const qint64 counted = std::max<qint64>((elapsedMs + tickMs / 2) / tickMs, 1);
-    return counted + (pausedMs > shortestPauseMs ? pausedMs / tickMs : 0);
+    return dueMs - std::max<qint64>(tickMs - elapsedMs, 0) -
+           (pausedMs > shortestPauseMs ? pausedMs : 0);
 }
 
-QString afterTicks(const QString& countdown, qint64 ticks)
+qint64 ticksLeft(qint64 msLeft)
 {
-    return QString::number(std::max<qint64>(ticksOf(countdown) - ticks, 0));
+    return msLeft > 0 ? (msLeft + tickMs / 2) / tickMs : 0;
 }
 
-qint64 sleepMs(const QString& countdown)
+qint64 sleepMs(qint64 ticksLeft)
 {
-    return std::clamp<qint64>(ticksOf(countdown), 1, TagTimer::longestSleepMs / tickMs) * tickMs;
+    return std::clamp<qint64>(ticksLeft, 1, TagTimer::longestSleepMs / tickMs) * tickMs;
 }
 
-QString afterFailure(int failures, const QString& full)
+qint64 afterFailure(int failures, qint64 fullMs)
 {
-    const qint64 retry = firstRetryTicks << std::clamp(failures - 1, 0, longestDoubling);
-    return QString::number(std::min(retry, ticksOf(full)));
+    return std::min(firstRetryMs << std::clamp(failures - 1, 0, longestDoubling), fullMs);
 }
 
 } // namespace Countdown

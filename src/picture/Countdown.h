@@ -2,10 +2,11 @@
 #pragma once
 
 #include <QList>
-#include <QString>
+#include <QtGlobal>
 
-// The refresh countdown kept in the tag of the refresh timer: the number of 4999 ms
-// ticks left before the next picture, 12 ticks to the minute.
+// The refresh countdown. The picture cycle keeps when the next refresh is due on the
+// monotonic clock; the refresh timer ticks every 4999 ms, 12 ticks to the minute, and
+// its tag shows the ticks left.
 namespace Countdown {
 
 inline constexpr int tickMs = 4999;
@@ -16,7 +17,7 @@ enum class Arming { Unchanged, Manual, Timed };
 struct Arm
 {
     Arming arming = Arming::Unchanged;
-    QString ticks; // the new countdown when timed
+    qint64 ms = 0; // the interval when timed
 };
 
 // The minutes of the interval choices, in the order offered; "Manual Update" follows.
@@ -26,22 +27,22 @@ inline const QList<int> List1 = {5, 15, 30, 60};
 // of `itemCount` items ("Manual Update") stops it, any other counts its minutes down.
 Arm forInterval(int index, int itemCount);
 
-// The ticks that went by since the countdown was last counted: the timer's own time
-// `elapsedMs` to the nearest tick, at least one (every tick counts), and the wall-clock
-// time `pausedMs` that it did not count (a suspended machine, a clock set forward) in
-// whole ticks, once it is too long to be the clocks drifting apart.
-qint64 ticksPassed(qint64 elapsedMs, qint64 pausedMs);
+// When the next refresh is due after a tick that comes `elapsedMs` after the last count:
+// `dueMs` brought nearer by the wall-clock time `pausedMs` that the monotonic clock did
+// not count (a suspended machine, a clock set forward), once it is too long to be the
+// clocks drifting apart; and a tick that comes sooner than a tick after the last count
+// still counts a whole tick.
+qint64 dueAfterTick(qint64 dueMs, qint64 elapsedMs, qint64 pausedMs);
 
-// The countdown lowered by `ticks`, not below zero. A countdown that does not read as
-// a number counts as due.
-QString afterTicks(const QString& countdown, qint64 ticks);
+// The ticks left, to the nearest tick, when `msLeft` remain: what the timer's tag shows.
+qint64 ticksLeft(qint64 msLeft);
 
 // How long the timer sleeps before it counts again: whole ticks until the countdown
 // runs out (one tick when it is due), never longer than a timer's longest sleep.
-qint64 sleepMs(const QString& countdown);
+qint64 sleepMs(qint64 ticksLeft);
 
-// The countdown after the `failures`-th refresh in a row that failed: 30 s, then 1, 2,
-// 4 ... minutes, never longer than the interval's own countdown `full`.
-QString afterFailure(int failures, const QString& full);
+// The wait after the `failures`-th refresh in a row that failed: 30 s, then 1, 2, 4 ...
+// minutes, never longer than `fullMs`, what the interval left.
+qint64 afterFailure(int failures, qint64 fullMs);
 
 } // namespace Countdown

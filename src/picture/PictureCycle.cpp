@@ -17,6 +17,13 @@
 
 #include <utility>
 
+namespace {
+qint64 nowMs()
+{
+    return platform::clock().monotonicMs();
+}
+} // namespace
+
 PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, platform::Http& http,
                            PictureView& view)
     : Timer2(this, Countdown::tickMs, false, QStringLiteral("0")), m_stateDir(stateDir),
@@ -75,8 +82,10 @@ void PictureCycle::start()
     showBadge();
     RearmTimer2();
     // A new user should not wait an interval for the first picture, nor anyone for a
-    // picture the interval should have replaced while the widget was not running.
-    setCountdown(DefaultPictureShown || pictureOutdated() ? QStringLiteral("0") : Timer2.tag());
+    // picture the interval should have replaced while the widget was not running; without
+    // a timed interval the first tick fetches.
+    if (DefaultPictureShown || pictureOutdated() || !Timer2.isActive())
+        setDue(nowMs());
     Timer2.setEnabled(true);
     showStatus();
 }
@@ -94,7 +103,7 @@ bool PictureCycle::pictureOutdated() const
         return false;
     const QDateTime fetched =
         QFileInfo(StateFiles::in(m_stateDir, StateFiles::picture)).lastModified();
-    return fetched.addMSecs(arm.ticks.toLongLong() * Countdown::tickMs) <= platform::clock().now();
+    return fetched.addMSecs(arm.ms) <= platform::clock().now();
 }
 
 void PictureCycle::showBadge()
@@ -110,7 +119,7 @@ void PictureCycle::showStatus()
 {
     QDateTime nextTry;
     if (Timer2.isActive() && !m_refreshing)
-        nextTry = platform::clock().now().addMSecs(Timer2.tag().toLongLong() * Countdown::tickMs);
+        nextTry = platform::clock().now().addMSecs(msLeft());
     m_view.showStatus(PictureStatus::text({m_shown, m_problem, nextTry, m_metered}));
 }
 
@@ -120,39 +129,50 @@ void PictureCycle::RearmTimer2()
     if (arm.arming == Countdown::Arming::Manual) {
         Timer2.setEnabled(false);
     } else if (arm.arming == Countdown::Arming::Timed) {
-        setCountdown(arm.ticks);
+        setDue(nowMs() + arm.ms);
         Timer2.setEnabled(true);
     }
 }
 
 void PictureCycle::Timer2_Timer()
 {
-    const qint64 elapsedMs = platform::clock().monotonicMs() - m_countedMs;
+    const qint64 elapsedMs = nowMs() - m_countedMs;
     const qint64 pausedMs = m_counted.msecsTo(platform::clock().now()) - elapsedMs;
-    setCountdown(Countdown::afterTicks(Timer2.tag(), Countdown::ticksPassed(elapsedMs, pausedMs)));
+    setDue(Countdown::dueAfterTick(m_dueMs, elapsedMs, pausedMs));
     // On a metered connection the countdown stays at zero: the first tick after the
     // connection changes fetches.
-    if (Timer2.tag() != u"0" || m_metered)
+    if (!isDue() || m_metered)
         return;
     refresh();
 }
 
-void PictureCycle::setCountdown(const QString& ticks)
+void PictureCycle::setDue(qint64 dueMs)
 {
-    Timer2.setTag(ticks);
+    m_dueMs = dueMs;
     m_counted = platform::clock().now();
-    m_countedMs = platform::clock().monotonicMs();
+    m_countedMs = nowMs();
+    const qint64 ticks = Countdown::ticksLeft(msLeft());
+    Timer2.setTag(QString::number(ticks));
     // The timer sleeps until the countdown runs out; held back by a metered
     // connection, until the connection changes.
-    const bool held = m_metered && Timer2.tag() == u"0";
-    Timer2.sleepFor(held ? TagTimer::longestSleepMs : Countdown::sleepMs(ticks));
+    Timer2.sleepFor(m_metered && ticks == 0 ? TagTimer::longestSleepMs : Countdown::sleepMs(ticks));
+}
+
+qint64 PictureCycle::msLeft() const
+{
+    return std::max<qint64>(m_dueMs - nowMs(), 0);
+}
+
+bool PictureCycle::isDue() const
+{
+    return Countdown::ticksLeft(msLeft()) == 0;
 }
 
 void PictureCycle::refreshNow()
 {
     if (!m_refreshEnabled)
         return; // as the refresh button, the keys and the menu wait for a gallery install
-    setCountdown(QStringLiteral("0"));
+    setDue(nowMs());
     refresh();
 }
 
@@ -202,7 +222,7 @@ void PictureCycle::applyChoices()
 {
     CategoryQuery.clear();
     showBadge();
-    setCountdown(QStringLiteral("0"));
+    setDue(nowMs());
     // A timed interval chosen after "Manual Update" had stopped the timer starts it; a
     // refresh on its way arms it when it ends.
     if (!m_refreshing && intervalArm().arming == Countdown::Arming::Timed)
@@ -219,8 +239,8 @@ void PictureCycle::networkImproved()
 void PictureCycle::setMetered(bool metered)
 {
     m_metered = metered;
-    if (Timer2.isActive() && Timer2.tag() == u"0")
-        setCountdown(Timer2.tag()); // a due refresh sleeps while held back, then goes
+    if (Timer2.isActive() && isDue())
+        setDue(m_dueMs); // a due refresh sleeps while held back, then goes
     showStatus();
 }
 
@@ -362,9 +382,9 @@ void PictureCycle::finish(Ending ending, const QString& problem)
     else if (ending != Ending::Superseded)
         m_failures = 0;
     if (Timer2.isActive() && ending == Ending::Failed)
-        setCountdown(Countdown::afterFailure(m_failures, Timer2.tag()));
+        setDue(nowMs() + Countdown::afterFailure(m_failures, msLeft()));
     else if (Timer2.isActive() && ending == Ending::Superseded)
-        setCountdown(QStringLiteral("0")); // the next tick asks with the new choices
+        setDue(nowMs()); // the next tick asks with the new choices
     m_view.showBusy(false);
     enableRefresh(true);
     showStatus();

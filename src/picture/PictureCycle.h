@@ -37,9 +37,9 @@ public:
     void showStoredPicture();
     void start();
 
-    // The refresh timer's tick: the countdown goes down by the ticks that went by (the
-    // timer sleeps until it is due, and a machine may have slept meanwhile, or its clock
-    // been set forward) and at zero a refresh starts, unless the connection is metered.
+    // The refresh timer's tick: counts the ticks left until the next refresh is due (the
+    // timer sleeps until then, and a machine may have slept meanwhile, or its clock been
+    // set forward) and with none left a refresh starts, unless the connection is metered.
     void Timer2_Timer();
     // The refresh button: a new picture now, whatever the countdown.
     void refreshNow();
@@ -70,12 +70,6 @@ public:
 
     PictureInstall& install() { return m_install; }
 
-    // The countdown, in ticks of the timer, is its tag.
-    TagTimer Timer2;
-    bool DefaultPictureShown = false;
-    bool DownloadRetried = false;
-    QString CategoryQuery; // the pending random pick's query, if it asked for a category
-
 signals:
     // A refresh has ended, with a new picture or without.
     void ended();
@@ -83,6 +77,8 @@ signals:
     void historyChanged();
 
 private:
+    friend struct PictureCycleProbe; // what tests look at
+
     enum class Ending {
         Installed,
         NothingNew, // the server had nothing to offer, or My Gallery is empty
@@ -95,8 +91,11 @@ private:
     // How the interval chosen arms the countdown.
     Countdown::Arm intervalArm() const;
     bool pictureOutdated() const;
-    // Sets the countdown, counted from now, and sleeps until it runs out.
-    void setCountdown(const QString& ticks);
+    // Sets when the next refresh is due, counts the ticks left from now into the timer's
+    // tag, and sleeps until it is due.
+    void setDue(qint64 dueMs);
+    qint64 msLeft() const;
+    bool isDue() const;
     void refresh();
     void enableRefresh(bool enabled);
     void refreshFromGallery();
@@ -112,6 +111,11 @@ private:
     // The address the pending random-pick request was sent to.
     QUrl expectedAddress() const;
 
+    // Ticks every 4999 ms while the countdown runs; its tag shows the ticks left.
+    TagTimer Timer2;
+    bool DefaultPictureShown = false;
+    bool DownloadRetried = false;
+    QString CategoryQuery; // the pending random pick's query, if it asked for a category
     QString m_stateDir;
     QString m_serverBase;
     PictureView& m_view;
@@ -132,6 +136,7 @@ private:
     int m_entryShown = -1;        // the history entry being put in place ...
     bool m_entryFromCopy = false; // ... from its copy
     bool m_metered = false;
-    QDateTime m_counted; // the wall clock and the monotonic one when the countdown was set
+    qint64 m_dueMs = 0;  // when the next refresh is due, on the monotonic clock
+    QDateTime m_counted; // the wall clock and the monotonic one when it was last counted
     qint64 m_countedMs = 0;
 };

@@ -41,6 +41,11 @@ void SettingsPanel::Label5_Click()
     m_controls.panel->raise();
 }
 
+bool SettingsPanel::isOpen() const
+{
+    return !m_controls.Settings->isHidden();
+}
+
 void SettingsPanel::Label1_Click()
 {
     // A file that cannot be written keeps its old content; the choices still apply

@@ -33,6 +33,7 @@ public:
 
     void Label5_Click();
     void Label1_Click();
+    bool isOpen() const;
 
 private:
     QString statePath(const QString& name) const { return m_stateDir + u'/' + name; }

@@ -68,9 +68,10 @@ private slots:
         FormFixture f;
         Form1& form = f.start();
         const QMap<QString, QWidget*> controls = {
-            {"Label13", form.Label13},       {"Label2", form.Label2},       {"Image1", form.Image1},
-            {"ImageAdded", form.ImageAdded}, {"LabelExit", form.LabelExit}, {"Label9", form.Label9},
-            {"Picture2", form.Picture2},     {"Picture1", form.Picture1}};
+            {"Label13", f.ui().Label13},     {"Label2", f.ui().Label2},
+            {"Image1", f.ui().Image1},       {"ImageAdded", f.ui().ImageAdded},
+            {"LabelExit", f.ui().LabelExit}, {"Label9", f.ui().Label9},
+            {"Picture2", f.ui().Picture2},   {"Picture1", f.ui().Picture1}};
         QWidget* hit = form.childAt(at);
         QCOMPARE(controls.key(hit, hit ? hit->metaObject()->className() : QString()), control);
     }
@@ -99,7 +100,7 @@ private slots:
         Form1& form = f.start();
         form.move(100, 100);
         shown(form);
-        QSignalSpy clicked(form.Label6, &HotSpot::clicked);
+        QSignalSpy clicked(f.ui().Label6, &HotSpot::clicked);
         const QPoint before = form.pos();
         const QPoint moved = before + (moves ? QPoint(40, 25) : QPoint());
         QTest::mousePress(form.windowHandle(), button, {}, at);
@@ -113,7 +114,7 @@ private slots:
         QCOMPARE(clicked.size(), clicks);
     }
 
-    // Start-up reads the state files and writes none of them.
+    // Start-up reads the state files and writes no file.
     void startup_data()
     {
         QTest::addColumn<QByteArray>("settings");
@@ -153,16 +154,18 @@ private slots:
             f.writePicture("image.jpg", Qt::red);
             f.write("image.jpg.dat", record);
         }
+        const QStringList entries = QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System);
         Form1& form = f.start();
-        QCOMPARE(form.Combo2->currentIndex(), category);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::System), entries);
+        QCOMPARE(f.ui().Combo2->currentIndex(), category);
         // The hidden lists build their popups only when the panel is used.
-        QVERIFY(form.Settings->findChildren<QFrame*>().isEmpty());
-        QCOMPARE(form.Combo2->count(), categoryCount);
+        QVERIFY(f.ui().Settings->findChildren<QFrame*>().isEmpty());
+        QCOMPARE(f.ui().Combo2->count(), categoryCount);
         if (categoryCount == 6)
-            QCOMPARE(form.Combo2->itemText(3), QString("  Light & Shadow "));
-        QCOMPARE(form.Image1->tag(), tag);
-        QCOMPARE(form.Picture2->isVisibleTo(&form), badge);
-        QVERIFY(!form.Label10->isVisibleTo(form.Picture2));
+            QCOMPARE(f.ui().Combo2->itemText(3), QString("  Light & Shadow "));
+        QCOMPARE(f.ui().Image1->tag(), tag);
+        QCOMPARE(f.ui().Picture2->isVisibleTo(&form), badge);
+        QVERIFY(!f.ui().Label10->isVisibleTo(f.ui().Picture2));
         QCOMPARE(f.read("Settings.dat"), settings);
         QCOMPARE(f.read("image.jpg.dat"), record.isEmpty() ? QByteArray("<missing>") : record);
     }
@@ -178,11 +181,11 @@ private slots:
         shown(form);
         QSignalSpy ended(&form.cycle(), &PictureCycle::ended);
         form.Label6_Click();
-        QVERIFY(form.Downloading->isVisible() && form.ImageAdded->isVisible());
+        QVERIFY(f.ui().Downloading->isVisible() && f.ui().ImageAdded->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
-        QVERIFY(!form.Downloading->isVisible() && form.Label6->isEnabled());
+        QVERIFY(!f.ui().Downloading->isVisible() && f.ui().Label6->isEnabled());
         form.settingsPanel().Label5_Click();
-        form.Combo1->setCurrentIndex(4);
+        f.ui().Combo1->setCurrentIndex(4);
         QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {},
                           SkinLayout::closeButton.center());
         QVERIFY(!form.isVisible());
@@ -202,7 +205,7 @@ private slots:
             const QString name = item->text(QAccessible::Name);
             if (item->role() == QAccessible::Button)
                 buttons << name;
-            if (item->role() == QAccessible::Button && item->object() != form.Image1)
+            if (item->role() == QAccessible::Button && item->object() != f.ui().Image1)
                 QCOMPARE(name, static_cast<QWidget*>(item->object())->toolTip());
             if (item->role() == QAccessible::ComboBox) // on Linux its Name is its current text
                 named << static_cast<QWidget*>(item->object())->accessibleName();
@@ -218,7 +221,7 @@ private slots:
                               "Previous month (Left)", "Save and close the settings (Esc)",
                               "Settings", "View My Gallery", "Weather"}));
         QCOMPARE(named, QStringList({"Update interval", "Picture source"}));
-        QVERIFY(form.Combo1->focusPolicy() & Qt::TabFocus);
+        QVERIFY(f.ui().Combo1->focusPolicy() & Qt::TabFocus);
     }
 
     // A right press over the picture or the calendar opens the menu, one on the bare
@@ -231,14 +234,14 @@ private slots:
         Form1& form = f.start();
         shown(form);
         QVERIFY(!menuAt(form, {3, 200}));
-        delete menuAt(form, form.Picture1->geometry().center() + QPoint(0, 40));
+        delete menuAt(form, f.ui().Picture1->geometry().center() + QPoint(0, 40));
         const QString entry = f.path("config/autostart/artcal.desktop");
         choose(form, "Start at &login");
         QVERIFY(f.read("config/autostart/artcal.desktop")
                     .contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + "\n"));
         choose(form, "Start at &login");
         QVERIFY(!QFile::exists(entry));
-        form.Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
+        f.ui().Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
         choose(form, "&Add to My Gallery");
         QVERIFY(QFile::exists(f.path("MyGallery/7.jpg.data")));
         choose(form, "&Remove from My Gallery");
@@ -254,10 +257,10 @@ private slots:
         qputenv("XDG_CONFIG_HOME", f.path("config").toUtf8());
         Form1& form = f.start("http://127.0.0.1:1", {"--data-dir", f.path("a\nExec=b")});
         shown(form);
-        const QString status = form.Image1->toolTip();
+        const QString status = f.ui().Image1->toolTip();
         choose(form, "Start at &login");
         QVERIFY(!QFile::exists(f.path("config/autostart/artcal.desktop")));
-        QCOMPARE(form.Image1->toolTip(),
+        QCOMPARE(f.ui().Image1->toolTip(),
                  status + "\n\nCannot start at login: the --data-dir value holds a line break or "
                           "another control character");
         qunsetenv("XDG_CONFIG_HOME");
@@ -302,19 +305,19 @@ private slots:
         };
         press(Qt::Key_Right);
         press(Qt::Key_PageDown);
-        QCOMPARE(form.LabelMnthShade->text(), "February 2027");
+        QCOMPARE(f.ui().LabelMnthShade->text(), "February 2027");
         press(Qt::Key_Left);
-        QCOMPARE(form.LabelMnthShade->text(), "January 2027");
+        QCOMPARE(f.ui().LabelMnthShade->text(), "January 2027");
         press(Qt::Key_Home);
-        QCOMPARE(form.LabelMnthShade->text(), "December 2026");
+        QCOMPARE(f.ui().LabelMnthShade->text(), "December 2026");
         form.settingsPanel().Label5_Click();
-        form.Combo1->setFocus();
-        QTest::keyClick(form.Combo1, Qt::Key_Right); // the list's, not the month's
-        QCOMPARE(form.LabelMnthShade->text(), "December 2026");
+        f.ui().Combo1->setFocus();
+        QTest::keyClick(f.ui().Combo1, Qt::Key_Right); // the list's, not the month's
+        QCOMPARE(f.ui().LabelMnthShade->text(), "December 2026");
         press(Qt::Key_Escape);
-        QVERIFY(!form.Settings->isVisible());
+        QVERIFY(!f.ui().Settings->isVisible());
         press(Qt::Key_F5);
-        QVERIFY(form.Downloading->isVisible());
+        QVERIFY(f.ui().Downloading->isVisible());
         press(Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!form.isVisible());
     }

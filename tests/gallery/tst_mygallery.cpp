@@ -39,8 +39,8 @@ private slots:
         const bool saved = !file.isEmpty();
         FormFixture f;
         Form1& form = f.start();
-        form.Image1->setTag(url.isNull() ? QString() : "p!?!" + url + "!?!7!?!x");
-        form.Downloading->show();
+        f.ui().Image1->setTag(url.isNull() ? QString() : "p!?!" + url + "!?!7!?!x");
+        f.ui().Downloading->show();
         {
             const FileSizeLimit limit(diskFull ? 0 : RLIM_INFINITY);
             form.myGallery().Label9_Click();
@@ -52,12 +52,12 @@ private slots:
         if (saved)
             QCOMPARE(f.read("MyGallery/" + files[0]), "p\r\n" + url.toUtf8() + "\r\n7\r\nx\r\n");
         // Confirmed: the busy label gives way to the words, which the cover stops hiding.
-        QCOMPARE(form.Downloading->isVisibleTo(&form), !saved);
-        QCOMPARE(form.ImageAdded->isVisibleTo(&form), !saved);
+        QCOMPARE(f.ui().Downloading->isVisibleTo(&form), !saved);
+        QCOMPARE(f.ui().ImageAdded->isVisibleTo(&form), !saved);
         QCOMPARE(form.myGallery().blinking(), saved);
         f.clock.monotonic += GalleryRules::blinkMs;
         form.myGallery().Blink_Timer();
-        QVERIFY(form.ImageAdded->isVisibleTo(&form) && !form.myGallery().blinking());
+        QVERIFY(f.ui().ImageAdded->isVisibleTo(&form) && !form.myGallery().blinking());
     }
 
     // Only the picture shown leaves My Gallery: its file, when that holds its own record.
@@ -75,9 +75,9 @@ private slots:
         QFETCH(bool, removed);
         FormFixture f;
         Form1& form = f.start();
-        form.Image1->setTag(saved);
+        f.ui().Image1->setTag(saved);
         form.myGallery().Label9_Click();
-        form.Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
+        f.ui().Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
         QCOMPARE(form.myGallery().shownIsSaved(), removed);
         form.myGallery().removeShown();
         QCOMPARE(QFile::exists(f.path("MyGallery/7.jpg.data")), !removed);

@@ -37,12 +37,12 @@ private slots:
         if (before)
             form.hoverTracker().ShowHoverBox();
         // Flipped behind the poll's back: a poll that changes nothing leaves it so.
-        form.Line1->setVisible(!before);
+        f.ui().Line1->setVisible(!before);
         QCursor::setPos(form.geometry().topLeft() + cursor);
         form.hoverTracker().CursorEvents_Timer();
-        QCOMPARE(form.Image1Label->tag(), QString(after ? "MouseOver" : "MouseOut"));
-        for (QWidget* l : {form.Line1, form.Line2, form.Line3, form.Line4})
-            QCOMPARE(l->isVisibleTo(&form), l == form.Line1 && before == after ? !after : after);
+        QCOMPARE(f.ui().Image1Label->tag(), QString(after ? "MouseOver" : "MouseOut"));
+        for (QWidget* l : {f.ui().Line1, f.ui().Line2, f.ui().Line3, f.ui().Line4})
+            QCOMPARE(l->isVisibleTo(&form), l == f.ui().Line1 && before == after ? !after : after);
     }
 
     // The poll sleeps while the pointer is away: it starts when the pointer enters the
@@ -56,20 +56,20 @@ private slots:
         QCursor::setPos(form.geometry().topLeft() - QPoint(5, 5));
         form.show(); // a first tick finds the pointer away
         form.hoverTracker().CursorEvents_Timer();
-        QVERIFY(!form.CursorEvents->isActive());
+        QVERIFY(!f.ui().CursorEvents->isActive());
         QEnterEvent enter(QPointF(50, 50), QPointF(50, 50), QPointF(350, 250));
         QCoreApplication::sendEvent(&form, &enter);
-        QVERIFY(form.CursorEvents->isActive());
+        QVERIFY(f.ui().CursorEvents->isActive());
         QCursor::setPos(form.geometry().topLeft() + SkinLayout::hoverArea.center());
         form.hoverTracker().CursorEvents_Timer();
-        QVERIFY(form.CursorEvents->isActive() && form.Line1->isVisibleTo(&form));
+        QVERIFY(f.ui().CursorEvents->isActive() && f.ui().Line1->isVisibleTo(&form));
         QCursor::setPos(form.geometry().topLeft() - QPoint(5, 5));
         form.hoverTracker().CursorEvents_Timer();
-        QVERIFY(!form.CursorEvents->isActive() && !form.Line1->isVisibleTo(&form));
+        QVERIFY(!f.ui().CursorEvents->isActive() && !f.ui().Line1->isVisibleTo(&form));
         form.hide(); // and a window that maps under the pointer polls at once
         QCursor::setPos(form.geometry().center());
         form.show();
-        QVERIFY(form.CursorEvents->isActive());
+        QVERIFY(f.ui().CursorEvents->isActive());
     }
 };
 

@@ -3,6 +3,7 @@
 // Http, and a loopback server that answers well or badly.
 #include "FaultServer.h"
 #include "FixedClock.h"
+#include "PictureCycleProbe.h"
 #include "PictureSamples.h"
 #include "StateDir.h"
 #include "picture/PictureCycle.h"
@@ -94,6 +95,7 @@ struct Rig : StateDir
         cycle->start();
     }
     ~Rig() { platform::setClock(nullptr); }
+    TagTimer& timer() const { return PictureCycleProbe::Timer2(*cycle); }
     QByteArray answer(const QString& fields) const
     {
         return QString(fields).replace("{base}", base).toUtf8();
@@ -117,8 +119,8 @@ struct Rig : StateDir
     // and busy label free, no partial download left.
     void verifyCycleGoesOn(const QString& countdown = "180") const
     {
-        QVERIFY(cycle->Timer2.isActive());
-        QCOMPARE(cycle->Timer2.tag(), countdown);
+        QVERIFY(timer().isActive());
+        QCOMPARE(timer().tag(), countdown);
         QVERIFY(view.refreshEnabled && !view.busy);
         QCOMPARE(leftovers(), QStringList());
     }
@@ -145,49 +147,32 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("picture"); // how /pic.jpg answers
         QTest::addColumn<QString>("said");    // part of the tooltip
+        const auto row = [](const char* name, const QString& answer, const QString& picture,
+                            const QString& said, int status = 200) {
+            QTest::newRow(name) << status << answer << picture << said;
+        };
         const QString good = goodAnswer;
-        QTest::newRow("good") << 200 << good << "good"
-                              << "Category: Patterns\nFrom {base}";
-        QTest::newRow("CR LF lines") << 200 << QString(good).replace("\n", "\r\n") + "\r\n"
-                                     << "good"
-                                     << "Patterns";
-        QTest::newRow("longer than read") << 200 << good + "\n" + QString(1500, 'z') << "good"
-                                          << "Patterns";
-        QTest::newRow("spaces around") << 200 << "   " + good + "   "
-                                       << "good"
-                                       << "Patterns";
-        QTest::newRow("bytes after the picture's end") << 200 << good << "trailer"
-                                                       << "Patterns";
-        QTest::newRow("nothing offered") << 200 << "-1"
-                                         << "good"
-                                         << "has no picture to offer";
-        QTest::newRow("error page") << 404 << "<html><h1>Not Found</h1></html>"
-                                    << "good"
-                                    << "answered with HTTP status 404";
-        QTest::newRow("empty answer") << 200 << ""
-                                      << "good"
-                                      << "No usable picture record";
-        QTest::newRow("answer too late") << 200 << good << "late"
-                                         << "not reachable";
-        QTest::newRow("reset mid-picture") << 200 << good << "reset"
-                                           << "could not be downloaded";
-        QTest::newRow("truncated picture") << 200 << good << "truncated"
-                                           << "not be downloaded";
-        QTest::newRow("cut JPEG, length to match") << 200 << good << "cut"
-                                                   << "arrived incomplete or damaged";
-        QTest::newRow("not an image") << 200 << good << "text"
-                                      << "incomplete or damaged";
-        QTest::newRow("picture 404") << 200 << good << "missing"
-                                     << "HTTP status 404";
-        QTest::newRow("picture over 64 MiB") << 200 << good << "huge"
-                                             << "over the limit";
-        QTest::newRow("file: picture") << 200 << "{base}/p\nfile:///etc/passwd\n1\nx"
-                                       << "good"
-                                       << "No usable picture record";
+        row("good", good, "good", "Category: Patterns\nFrom {base}");
+        row("CR LF lines", QString(good).replace("\n", "\r\n") + "\r\n", "good", "Patterns");
+        row("longer than read", good + "\n" + QString(1500, 'z'), "good", "Patterns");
+        row("spaces around", "   " + good + "   ", "good", "Patterns");
+        row("bytes after the picture's end", good, "trailer", "Patterns");
+        row("nothing offered", "-1", "good", "has no picture to offer");
+        row("error page", "<html><h1>Not Found</h1></html>", "good",
+            "answered with HTTP status 404", 404);
+        row("empty answer", "", "good", "No usable picture record");
+        row("answer too late", good, "late", "not reachable");
+        row("reset mid-picture", good, "reset", "could not be downloaded");
+        row("truncated picture", good, "truncated", "not be downloaded");
+        row("cut JPEG, length to match", good, "cut", "arrived incomplete or damaged");
+        row("not an image", good, "text", "incomplete or damaged");
+        row("picture 404", good, "missing", "HTTP status 404");
+        row("picture over 64 MiB", good, "huge", "over the limit");
+        row("file: picture", "{base}/p\nfile:///etc/passwd\n1\nx", "good",
+            "No usable picture record");
         for (const QString& name : PictureSamples::files().keys())
-            QTest::newRow(qPrintable(name))
-                << 200 << good << name
-                << (name.startsWith("whole") ? "Patterns" : "arrived incomplete or damaged");
+            row(qPrintable(name), good, name,
+                name.startsWith("whole") ? "Patterns" : "arrived incomplete or damaged");
     }
     void install()
     {
@@ -197,7 +182,7 @@ private slots:
         QFETCH(QString, said);
         const bool installed = said.contains("Patterns");
         Rig rig;
-        rig.cycle->DownloadRetried = true; // one fetch per row
+        PictureCycleProbe::DownloadRetried(*rig.cycle) = true; // one fetch per row
         rig.server.route("/calender/curpic.dat", {.status = status,
                                                   .body = rig.answer(answer),
                                                   .headerDelay = picture == "late" ? 2s : 0s});
@@ -247,7 +232,7 @@ private slots:
     // stored picture that does not decode counts as none.
     void start_data()
     {
-        QTest::addColumn<QString>("picture"); // "new", "old" (2 hours), "none", "fifo", "bad"
+        QTest::addColumn<QString>("picture"); // "new", "old" (2 hours), "none", "fifo FILE", "bad"
         QTest::addColumn<int>("interval");
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("countdown");
@@ -259,7 +244,9 @@ private slots:
         QTest::newRow("no interval chosen") << "new" << -1 << 0 << "0" << Badge::Hidden;
         QTest::newRow("My Gallery") << "new" << 1 << 1 << "180" << Badge::Cover;
         QTest::newRow("placeholder") << "none" << 3 << 0 << "0" << Badge::Cover;
-        QTest::newRow("placeholder is a pipe") << "fifo" << 3 << 0 << "0" << Badge::Cover;
+        QTest::newRow("placeholder is a pipe")
+            << "fifo default.jpg" << 3 << 0 << "0" << Badge::Cover;
+        QTest::newRow("picture is a pipe") << "fifo image.jpg" << 3 << 0 << "0" << Badge::Cover;
         QTest::newRow("picture does not decode") << "bad" << 3 << 0 << "0" << Badge::Cover;
     }
     void start()
@@ -278,13 +265,13 @@ private slots:
                 QVERIFY(file.open(QIODevice::ReadWrite) &&
                         file.setFileTime(r.clock.time.addSecs(-7200),
                                          QFileDevice::FileModificationTime));
-            else if (picture == "fifo")
-                QCOMPARE(mkfifo(qPrintable(r.path("default.jpg")), 0600), 0);
+            else if (picture.startsWith("fifo")) // in place of the file named
+                QCOMPARE(mkfifo(qPrintable(r.path(picture.section(' ', 1))), 0600), 0);
         });
-        QCOMPARE(rig.cycle->Timer2.tag(), countdown);
-        QVERIFY(rig.cycle->Timer2.isActive());
+        QCOMPARE(rig.timer().tag(), countdown);
+        QVERIFY(rig.timer().isActive());
         QCOMPARE(rig.view.badge, badge);
-        QCOMPARE(rig.cycle->DefaultPictureShown, !stored);
+        QCOMPARE(PictureCycleProbe::DefaultPictureShown(*rig.cycle), !stored);
         QCOMPARE(rig.view.record.has_value(), stored);
         QCOMPARE(rig.view.status.startsWith("No picture yet"), !stored);
         // A big picture is decoded straight to the size it is shown at.
@@ -311,7 +298,7 @@ private slots:
         rig.server.route("/calender/curpic.dat", {.body = "-1"});
         rig.refresh();
         QCOMPARE(rig.server.requests().first().target, "/calender/queryrandompic.php" + target);
-        QCOMPARE(rig.cycle->CategoryQuery, QString());
+        QCOMPARE(PictureCycleProbe::CategoryQuery(*rig.cycle), QString());
         QVERIFY2(rig.view.status.contains("has no picture in " + category.trimmed()),
                  qPrintable(rig.view.status));
     }
@@ -357,33 +344,20 @@ private slots:
         QTest::addColumn<QString>("pick"); // how the random pick answers
         QTest::addColumn<QString>("countdown");
         QTest::addColumn<QString>("said");
-        QTest::newRow("completed") << "ok"
-                                   << "180"
-                                   << "Category: x";
-        QTest::newRow("redirected within the host") << "/moved"
-                                                    << "180"
-                                                    << "Category: x";
-        QTest::newRow("redirected to another host") << "http://localhost:1/"
-                                                    << "6"
-                                                    << "refused a redirect to http://localhost:1/";
-        QTest::newRow("redirected without end") << "/calender/queryrandompic.php"
-                                                << "6"
-                                                << "too many redirects";
-        QTest::newRow("redirected to a file") << "file:///etc/passwd"
-                                              << "6"
-                                              << "refused";
-        QTest::newRow("timed out") << "late"
-                                   << "6"
-                                   << "not reachable: no complete answer";
-        QTest::newRow("server down") << "down"
-                                     << "6"
-                                     << "not reachable: connection refused";
-        QTest::newRow("choices changed meanwhile") << "changed"
-                                                   << "0"
-                                                   << "";
-        QTest::newRow("a newer refresh") << "clicked"
-                                         << "180"
-                                         << "Category: x";
+        const auto row = [](const char* name, const char* pick, const char* countdown,
+                            const char* said) {
+            QTest::newRow(name) << QString(pick) << QString(countdown) << QString(said);
+        };
+        row("completed", "ok", "180", "Category: x");
+        row("redirected within the host", "/moved", "180", "Category: x");
+        row("redirected to another host", "http://localhost:1/", "6",
+            "refused a redirect to http://localhost:1/");
+        row("redirected without end", "/calender/queryrandompic.php", "6", "too many redirects");
+        row("redirected to a file", "file:///etc/passwd", "6", "refused");
+        row("timed out", "late", "6", "not reachable: no complete answer");
+        row("server down", "down", "6", "not reachable: connection refused");
+        row("choices changed meanwhile", "changed", "0", "");
+        row("a newer refresh", "clicked", "180", "Category: x");
     }
     void pickEndings()
     {
@@ -395,7 +369,7 @@ private slots:
             if (pick == "down" && closed.listen(QHostAddress::LocalHost))
                 r.base = "http://127.0.0.1:" + QString::number(closed.serverPort());
         });
-        rig.cycle->DownloadRetried = true;
+        PictureCycleProbe::DownloadRetried(*rig.cycle) = true;
         rig.server.route("/calender/curpic.dat",
                          {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
         rig.server.route("/pic.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::green)});
@@ -438,10 +412,10 @@ private slots:
         for (int failures = 0; failures < 7; ++ticks) {
             QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
             rig.cycle->Timer2_Timer();
-            if (rig.cycle->Timer2.isActive())
+            if (rig.timer().isActive())
                 continue;
             QTRY_VERIFY_WITH_TIMEOUT(ended.size() > 0, 10000);
-            countdowns << rig.cycle->Timer2.tag();
+            countdowns << rig.timer().tag();
             ++failures;
         }
         QCOMPARE(rig.requests("/pic.jpg"), 8);
@@ -454,12 +428,12 @@ private slots:
         rig.verifyCycleGoesOn("180");
         rig.server.route("/pic.jpg", down); // a success started the count anew
         rig.refresh();
-        QCOMPARE(rig.cycle->Timer2.tag(), QString("6"));
+        QCOMPARE(rig.timer().tag(), QString("6"));
 
         rig.view.current.interval = 4; // "Manual Update"
         rig.server.route("/pic.jpg", down);
         rig.refresh();
-        QVERIFY(!rig.cycle->Timer2.isActive());
+        QVERIFY(!rig.timer().isActive());
         QVERIFY2(rig.view.status.endsWith("Click refresh to try again."),
                  qPrintable(rig.view.status));
     }
@@ -470,7 +444,7 @@ private slots:
     void waitsAndWakes()
     {
         Rig rig(true, {0, 5, 0, "All"}); // 5 minutes: 60 ticks
-        rig.cycle->DownloadRetried = true;
+        PictureCycleProbe::DownloadRetried(*rig.cycle) = true;
         rig.server.route("/calender/curpic.dat", {.body = "-1"});
         rig.cycle->networkImproved(); // nothing failed: nothing to catch up
         QVERIFY(!rig.view.busy);
@@ -478,7 +452,7 @@ private slots:
         rig.clock.time = rig.clock.time.addSecs(-3600); // set back: nothing to catch up
         rig.clock.monotonic += 4999;
         rig.cycle->Timer2_Timer();
-        QCOMPARE(rig.cycle->Timer2.tag(), QString("58"));
+        QCOMPARE(rig.timer().tag(), QString("58"));
         rig.clock.time = rig.clock.time.addSecs(4 * 60 + 45); // a suspend of 4:45 ...
         rig.cycle->Timer2_Timer();
         QVERIFY(rig.view.busy); // ... and the tick brings the countdown to zero
@@ -487,7 +461,7 @@ private slots:
         rig.server.route("/calender/queryrandompic.php", {.status = 500});
         rig.server.route("/calender/curpic.dat", {.status = 500});
         rig.refresh();
-        QCOMPARE(rig.cycle->Timer2.tag(), QString("6"));
+        QCOMPARE(rig.timer().tag(), QString("6"));
         QSignalSpy ended(rig.cycle.get(), &PictureCycle::ended);
         rig.cycle->networkImproved();
         QTRY_COMPARE(ended.size(), 1);
@@ -506,10 +480,10 @@ private slots:
 
         rig.view.current.interval = 4; // "Manual Update" takes effect with the next refresh
         rig.refresh();
-        QVERIFY(!rig.cycle->Timer2.isActive());
+        QVERIFY(!rig.timer().isActive());
         rig.view.current.interval = 0;
         rig.cycle->applyChoices();
-        QVERIFY(rig.cycle->Timer2.isActive());
+        QVERIFY(rig.timer().isActive());
         rig.cycle->Timer2_Timer();
         QTRY_COMPARE(rig.requests("/calender/queryrandompic.php"), 6);
     }
@@ -525,22 +499,22 @@ private slots:
         QStringList countdowns;
         while (!rig.view.busy) {
             const int late = 900 * (sleeps.size() % 2 ? 1 : -1);
-            sleeps << rig.cycle->Timer2.interval();
+            sleeps << rig.timer().interval();
             rig.clock.monotonic += sleeps.last() + late;
             rig.clock.time = rig.clock.time.addMSecs(sleeps.last() + late);
             rig.cycle->Timer2_Timer();
-            countdowns << rig.cycle->Timer2.tag();
+            countdowns << rig.timer().tag();
         }
         QCOMPARE(sleeps, QList<int>({24 * 4999, 24 * 4999, 12 * 4999}));
         QCOMPARE(countdowns, QStringList({"36", "12", "60"}));
         QTRY_VERIFY(!rig.view.busy);
         rig.cycle->setMetered(true);
         rig.cycle->applyChoices();
-        QCOMPARE(rig.cycle->Timer2.interval(), 120000);
-        QCOMPARE(rig.cycle->Timer2.timerType(), Qt::VeryCoarseTimer);
+        QCOMPARE(rig.timer().interval(), 120000);
+        QCOMPARE(rig.timer().timerType(), Qt::VeryCoarseTimer);
         rig.cycle->setMetered(false);
-        QCOMPARE(rig.cycle->Timer2.interval(), 4999); // within 4999 ms, not a second late
-        QCOMPARE(rig.cycle->Timer2.timerType(), Qt::PreciseTimer);
+        QCOMPARE(rig.timer().interval(), 4999); // within 4999 ms, not a second late
+        QCOMPARE(rig.timer().timerType(), Qt::PreciseTimer);
     }
 
     // A JPEG, GIF or BMP cut anywhere is incomplete, whatever the transfer said; a whole

@@ -3,6 +3,7 @@
 // them to the picture cycle, even when the file cannot be written.
 #include "FileSizeLimit.h"
 #include "FormFixture.h"
+#include "PictureCycleProbe.h"
 #include "app/SkinLayout.h"
 
 #include <QTest>
@@ -37,21 +38,21 @@ private slots:
         f.writePicture("image.jpg", Qt::red);
         Form1& form = f.start();
         form.settingsPanel().Label5_Click();
-        QCOMPARE(form.Settings->pos(), SkinLayout::settingsShown);
+        QCOMPARE(f.ui().Settings->pos(), SkinLayout::settingsShown);
         // On top of the whole calendar, day labels and today's marker included.
-        QVERIFY(form.Settings->geometry().contains(SkinLayout::calendar));
-        QCOMPARE(form.childAt(SkinLayout::calendar.topLeft()), form.Settings);
-        form.Combo1->setCurrentIndex(interval);
-        form.Combo2->setCurrentIndex(source);
-        form.cycle().Timer2.setTag("150");
+        QVERIFY(f.ui().Settings->geometry().contains(SkinLayout::calendar));
+        QCOMPARE(form.childAt(SkinLayout::calendar.topLeft()), f.ui().Settings);
+        f.ui().Combo1->setCurrentIndex(interval);
+        f.ui().Combo2->setCurrentIndex(source);
         {
             const FileSizeLimit limit(diskFull ? 0 : RLIM_INFINITY);
             form.settingsPanel().Label1_Click();
         }
         QCOMPARE(f.read("Settings.dat"), saved);
-        QVERIFY(!form.Settings->isVisibleTo(&form));
-        QCOMPARE(form.Picture2->isVisibleTo(&form), badge); // the box over "Add to My Gallery"
-        QCOMPARE(form.cycle().Timer2.tag(), QString("0"));  // the next tick brings a picture
+        QVERIFY(!f.ui().Settings->isVisibleTo(&form));
+        QCOMPARE(f.ui().Picture2->isVisibleTo(&form), badge); // the box over "Add to My Gallery"
+        // From 15 minutes to none: the next tick brings a picture.
+        QCOMPARE(PictureCycleProbe::Timer2(form.cycle()).tag(), QString("0"));
     }
 };
 

@@ -5,8 +5,8 @@
 // browser launch that only records the address.
 
 #include "FixedClock.h"
+#include "FormProbes.h"
 #include "StateDir.h"
-#include "app/Form1.h"
 #include "platform/UrlOpener.h"
 
 #include <memory>
@@ -38,4 +38,5 @@ struct FormFixture : StateDir
         form = std::make_unique<Form1>(Form1::Options{dir.path(), server, arguments});
         return *form;
     }
+    const Form1Controls& ui() const { return Form1Probe::controls(*form); }
 };
