@@ -43,7 +43,7 @@ void SettingsPanel::Label5_Click()
 
 bool SettingsPanel::isOpen() const
 {
-    return !m_controls.Settings->isHidden();
+    return !m_controls.panel->isHidden();
 }
 
 void SettingsPanel::Label1_Click()
