@@ -148,7 +148,7 @@ int install(const QString& dataDir, const QString& server, const QString& catego
 int download(const QString& dataDir, const QString& server, const QString& url, const QString& out)
 {
     Form1 form({dataDir, server});
-    PictureCycleProbe::Timer2(form.cycle()).stop();
+    PictureCycleProbe::refreshTimer(form.cycle()).stop();
     Peak peak;
     peak.start();
     QElapsedTimer clock;

@@ -13,28 +13,28 @@
 #include <QMouseEvent>
 
 Calendar::Calendar(const Controls& controls, const QString& serverBase)
-    : Days{controls.DayTemplate}, m_controls(controls), m_serverBase(serverBase)
+    : m_dayLabels{controls.dayTemplate}, m_controls(controls), m_serverBase(serverBase)
 {
-    connect(controls.Label11, &HotSpot::clicked, this, &Calendar::Label11_Click);
-    connect(controls.Label12, &HotSpot::clicked, this, &Calendar::Label12_Click);
-    connect(controls.Label13, &HotSpot::clicked, this, &Calendar::Label13_Click);
-    connect(controls.Label7, &HotSpot::clicked, this, &Calendar::Label7_Click);
-    controls.LabelMnthShade->installEventFilter(this);
-    controls.LabelMnthShade->setToolTip(QStringLiteral("Back to today"));
-    controls.LabelMnthShade->setCursor(Qt::PointingHandCursor);
+    connect(controls.previousButton, &HotSpot::clicked, this, &Calendar::Label11_Click);
+    connect(controls.nextButton, &HotSpot::clicked, this, &Calendar::Label12_Click);
+    connect(controls.homeLink, &HotSpot::clicked, this, &Calendar::Label13_Click);
+    connect(controls.weatherLink, &HotSpot::clicked, this, &Calendar::Label7_Click);
+    controls.monthCaption->installEventFilter(this);
+    controls.monthCaption->setToolTip(QStringLiteral("Back to today"));
+    controls.monthCaption->setCursor(Qt::PointingHandCursor);
 }
 
 void Calendar::backToToday()
 {
-    MonthBrowsing = false;
+    m_browsing = false;
     Timer1_Timer();
 }
 
 void Calendar::Timer1_Timer()
 {
     const QDate today = platform::clock().today();
-    const int year = MonthBrowsing ? ShownYear : today.year();
-    const int month = MonthBrowsing ? ShownMonth : today.month();
+    const int year = m_browsing ? m_shownYear : today.year();
+    const int month = m_browsing ? m_shownMonth : today.month();
     if (year == m_builtYear && month == m_builtMonth && today == m_builtToday)
         return;
     rebuild(year, month, today);
@@ -49,32 +49,32 @@ qint64 Calendar::msToNextDay()
 
 void Calendar::rebuild(int year, int month, const QDate& today)
 {
-    qDeleteAll(Days.begin() + 1, Days.end());
-    Days.resize(1);
+    qDeleteAll(m_dayLabels.begin() + 1, m_dayLabels.end());
+    m_dayLabels.resize(1);
 
-    const SkinLabel* const tmpl = Days[0];
+    const SkinLabel* const tmpl = m_dayLabels[0];
     const MonthLayout layout = MonthLayout::of(year, month);
     for (int d = 1; d <= layout.days.size(); ++d) {
-        auto* label = new SkinLabel(m_controls.Picture1, tmpl->geometry(), QString::number(d));
+        auto* label = new SkinLabel(m_controls.calendarBox, tmpl->geometry(), QString::number(d));
         label->setFont(tmpl->font());
         label->setPalette(tmpl->palette());
         label->adjustSize(); // sized to its digits, like the template
         label->move(layout.days[d - 1].left, layout.days[d - 1].top);
         label->installEventFilter(this);
         label->show();
-        Days << label;
+        m_dayLabels << label;
     }
-    m_controls.LabelMnthShade->setText(layout.caption);
+    m_controls.monthCaption->setText(layout.caption);
 
     // Only today's own month carries the marker.
     const bool todayShown = today.year() == year && today.month() == month;
     if (todayShown) {
-        SkinLabel* label = Days[today.day()];
+        SkinLabel* label = m_dayLabels[today.day()];
         const QRect r = label->geometry();
-        m_controls.DaysChooseImg->setGeometry(r.left() - 1, r.top(), r.width() + 1, r.height());
+        m_controls.todayMarker->setGeometry(r.left() - 1, r.top(), r.width() + 1, r.height());
         label->raise();
     }
-    m_controls.DaysChooseImg->setVisible(todayShown);
+    m_controls.todayMarker->setVisible(todayShown);
 
     m_builtYear = year;
     m_builtMonth = month;
@@ -92,15 +92,16 @@ void Calendar::markDays()
 {
     if (!m_picturesOn)
         return;
-    for (int d = 1; d < Days.size(); ++d) {
+    for (int d = 1; d < m_dayLabels.size(); ++d) {
         const int pictures = m_picturesOn(QDate(m_builtYear, m_builtMonth, d));
-        Days[d]->setToolTip(pictures == 0   ? QString()
-                            : pictures == 1 ? QStringLiteral("1 picture this day")
-                                            : QStringLiteral("%1 pictures this day").arg(pictures));
+        m_dayLabels[d]->setToolTip(pictures == 0 ? QString()
+                                   : pictures == 1
+                                       ? QStringLiteral("1 picture this day")
+                                       : QStringLiteral("%1 pictures this day").arg(pictures));
         if (pictures > 0)
-            Days[d]->setCursor(Qt::PointingHandCursor);
+            m_dayLabels[d]->setCursor(Qt::PointingHandCursor);
         else
-            Days[d]->unsetCursor();
+            m_dayLabels[d]->unsetCursor();
     }
 }
 
@@ -115,11 +116,11 @@ bool Calendar::eventFilter(QObject* watched, QEvent* event)
     if (release->button() != Qt::LeftButton ||
         !label->rect().contains(release->position().toPoint()))
         return false;
-    if (label == m_controls.LabelMnthShade) {
+    if (label == m_controls.monthCaption) {
         backToToday();
         return false;
     }
-    const qsizetype d = Days.indexOf(label);
+    const qsizetype d = m_dayLabels.indexOf(label);
     const QDate day(m_builtYear, m_builtMonth, int(d));
     if (d > 0 && m_picturesOn && m_picturesOn(day) > 0)
         emit dayClicked(day);
@@ -129,15 +130,15 @@ bool Calendar::eventFilter(QObject* watched, QEvent* event)
 void Calendar::step(int months)
 {
     // The first step starts from the month on screen, which follows today until then.
-    if (!MonthBrowsing) {
+    if (!m_browsing) {
         const QDate today = platform::clock().today();
-        ShownYear = today.year();
-        ShownMonth = today.month();
+        m_shownYear = today.year();
+        m_shownMonth = today.month();
     }
-    MonthBrowsing = true;
-    const QDate shown = QDate(ShownYear, ShownMonth, 1).addMonths(months);
-    ShownYear = shown.year();
-    ShownMonth = shown.month();
+    m_browsing = true;
+    const QDate shown = QDate(m_shownYear, m_shownMonth, 1).addMonths(months);
+    m_shownYear = shown.year();
+    m_shownMonth = shown.month();
     Timer1_Timer();
 }
 

@@ -20,14 +20,14 @@ class Calendar : public QObject
 public:
     struct Controls
     {
-        PictureBox* Picture1;      // the panel the day labels sit on
-        SkinLabel* DayTemplate;    // a hidden day label the others copy
-        ImageBox* DaysChooseImg;   // today's marker
-        SkinLabel* LabelMnthShade; // the month's caption
-        HotSpot* Label11;          // previous month
-        HotSpot* Label12;          // next month
-        HotSpot* Label13;          // the server's home page
-        HotSpot* Label7;           // the weather page
+        PictureBox* calendarBox; // Picture1: the panel the day labels sit on
+        SkinLabel* dayTemplate;  // DayTemplate: a hidden day label the others copy
+        ImageBox* todayMarker;   // DaysChooseImg
+        SkinLabel* monthCaption; // LabelMnthShade
+        HotSpot* previousButton; // Label11: the previous month
+        HotSpot* nextButton;     // Label12: the next month
+        HotSpot* homeLink;       // Label13: the server's home page
+        HotSpot* weatherLink;    // Label7: the weather page
     };
 
     Calendar(const Controls& controls, const QString& serverBase);
@@ -66,11 +66,11 @@ private:
     void rebuild(int year, int month, const QDate& today);
 
     // The day labels, element 0 the template; element d is day d of the shown month.
-    QList<SkinLabel*> Days;
+    QList<SkinLabel*> m_dayLabels;
     // The month the arrows moved to; until they are used the grid follows today.
-    bool MonthBrowsing = false;
-    int ShownMonth = 1;
-    int ShownYear = 2000;
+    bool m_browsing = false;
+    int m_shownMonth = 1;
+    int m_shownYear = 2000;
     Controls m_controls;
     QString m_serverBase;
     std::function<int(const QDate&)> m_picturesOn;

@@ -26,11 +26,11 @@ qint64 nowMs()
 
 PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, platform::Http& http,
                            PictureView& view)
-    : Timer2(this, Countdown::tickMs, false, QStringLiteral("0")), m_stateDir(stateDir),
+    : m_refreshTimer(this, Countdown::tickMs, false, QStringLiteral("0")), m_stateDir(stateDir),
       m_serverBase(serverBase), m_view(view), m_install(stateDir, http, view), m_http(http),
       m_random(quint32(platform::clock().now().toMSecsSinceEpoch())), m_history(stateDir)
 {
-    connect(&Timer2, &QTimer::timeout, this, &PictureCycle::Timer2_Timer);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &PictureCycle::Timer2_Timer);
     connect(&m_install, &PictureInstall::ended, this, &PictureCycle::installEnded);
 }
 
@@ -56,7 +56,7 @@ void PictureCycle::showStoredPicture()
     m_view.showPicture(
         m_storedIsPicture ? PictureLoader::load(placeholderPath(), m_view.pictureSize()) : picture,
         std::nullopt);
-    DefaultPictureShown = true;
+    m_placeholderShown = true;
 }
 
 QString PictureCycle::placeholderPath() const
@@ -84,9 +84,9 @@ void PictureCycle::start()
     // A new user should not wait an interval for the first picture, nor anyone for a
     // picture the interval should have replaced while the widget was not running; without
     // a timed interval the first tick fetches.
-    if (DefaultPictureShown || pictureOutdated() || !Timer2.isActive())
+    if (m_placeholderShown || pictureOutdated() || !m_refreshTimer.isActive())
         setDue(nowMs());
-    Timer2.setEnabled(true);
+    m_refreshTimer.setEnabled(true);
     showStatus();
 }
 
@@ -109,7 +109,7 @@ bool PictureCycle::pictureOutdated() const
 void PictureCycle::showBadge()
 {
     // The words "My Gallery" come with the first picture this run installs.
-    if (!DefaultPictureShown && m_view.choices().source != PictureView::Choices::myGallery)
+    if (!m_placeholderShown && m_view.choices().source != PictureView::Choices::myGallery)
         m_view.setBadge(PictureView::Badge::Hidden);
     else
         m_view.setBadge(m_installed ? PictureView::Badge::MyGallery : PictureView::Badge::Cover);
@@ -118,7 +118,7 @@ void PictureCycle::showBadge()
 void PictureCycle::showStatus()
 {
     QDateTime nextTry;
-    if (Timer2.isActive() && !m_refreshing)
+    if (m_refreshTimer.isActive() && !m_refreshing)
         nextTry = platform::clock().now().addMSecs(msLeft());
     m_view.showStatus(PictureStatus::text({m_shown, m_problem, nextTry, m_metered}));
 }
@@ -127,10 +127,10 @@ void PictureCycle::RearmTimer2()
 {
     const Countdown::Arm arm = intervalArm();
     if (arm.arming == Countdown::Arming::Manual) {
-        Timer2.setEnabled(false);
+        m_refreshTimer.setEnabled(false);
     } else if (arm.arming == Countdown::Arming::Timed) {
         setDue(nowMs() + arm.ms);
-        Timer2.setEnabled(true);
+        m_refreshTimer.setEnabled(true);
     }
 }
 
@@ -152,10 +152,11 @@ void PictureCycle::setDue(qint64 dueMs)
     m_counted = platform::clock().now();
     m_countedMs = nowMs();
     const qint64 ticks = Countdown::ticksLeft(msLeft());
-    Timer2.setTag(QString::number(ticks));
+    m_refreshTimer.setTag(QString::number(ticks));
     // The timer sleeps until the countdown runs out; held back by a metered
     // connection, until the connection changes.
-    Timer2.sleepFor(m_metered && ticks == 0 ? TagTimer::longestSleepMs : Countdown::sleepMs(ticks));
+    m_refreshTimer.sleepFor(m_metered && ticks == 0 ? TagTimer::longestSleepMs
+                                                    : Countdown::sleepMs(ticks));
 }
 
 qint64 PictureCycle::msLeft() const
@@ -186,29 +187,29 @@ void PictureCycle::refresh()
     // Neither the refresh button nor the timer may start a second refresh meanwhile.
     enableRefresh(false);
     RearmTimer2();
-    Timer2.setEnabled(false);
+    m_refreshTimer.setEnabled(false);
     m_view.showBusy(true);
 
     // An older pick still on its way is cancelled: whatever it brings, it must not end
     // this refresh, even when it went to the same address.
-    m_wb1.reset();
+    m_pageRequest.reset();
     const PictureView::Choices choices = m_view.choices();
     if (choices.source == PictureView::Choices::myGallery) {
         refreshFromGallery(); // the install's end enables the refresh button again
         return;
     }
-    CategoryQuery.clear();
+    m_categoryQuery.clear();
     m_pickCategory.clear();
     if (choices.source > PictureView::Choices::myGallery) {
         m_pickCategory = PictureAnswer::trimSpaces(choices.category);
-        CategoryQuery = PictureAnswer::categoryQuery(choices.category);
+        m_categoryQuery = PictureAnswer::categoryQuery(choices.category);
     }
-    m_wb1 = std::make_unique<platform::PageRequest>(m_http);
-    connect(m_wb1.get(), &platform::PageRequest::navigateComplete, this,
+    m_pageRequest = std::make_unique<platform::PageRequest>(m_http);
+    connect(m_pageRequest.get(), &platform::PageRequest::navigateComplete, this,
             &PictureCycle::WB1_NavigateComplete2);
-    connect(m_wb1.get(), &platform::PageRequest::navigateFailed, this,
+    connect(m_pageRequest.get(), &platform::PageRequest::navigateFailed, this,
             &PictureCycle::WB1_NavigateFailed);
-    m_wb1->navigate(expectedAddress());
+    m_pageRequest->navigate(expectedAddress());
     enableRefresh(true);
 }
 
@@ -220,26 +221,26 @@ void PictureCycle::enableRefresh(bool enabled)
 
 void PictureCycle::applyChoices()
 {
-    CategoryQuery.clear();
+    m_categoryQuery.clear();
     showBadge();
     setDue(nowMs());
     // A timed interval chosen after "Manual Update" had stopped the timer starts it; a
     // refresh on its way arms it when it ends.
     if (!m_refreshing && intervalArm().arming == Countdown::Arming::Timed)
-        Timer2.setEnabled(true);
+        m_refreshTimer.setEnabled(true);
     showStatus();
 }
 
 void PictureCycle::networkImproved()
 {
-    if (m_failures > 0 && Timer2.isActive() && !m_metered)
+    if (m_failures > 0 && m_refreshTimer.isActive() && !m_metered)
         refreshNow();
 }
 
 void PictureCycle::setMetered(bool metered)
 {
     m_metered = metered;
-    if (Timer2.isActive() && isDue())
+    if (m_refreshTimer.isActive() && isDue())
         setDue(m_dueMs); // a due refresh sleeps while held back, then goes
     showStatus();
 }
@@ -270,21 +271,21 @@ QString PictureCycle::currentPictureAddress() const
 
 QUrl PictureCycle::expectedAddress() const
 {
-    return QUrl(randomPickAddress() + CategoryQuery);
+    return QUrl(randomPickAddress() + m_categoryQuery);
 }
 
 void PictureCycle::WB1_NavigateComplete2(const QUrl& URL)
 {
-    m_wb1.release()->deleteLater(); // it reported: the pick is no longer on its way
+    m_pageRequest.release()->deleteLater(); // it reported: the pick is no longer on its way
     if (URL != expectedAddress())
         return finish(Ending::Superseded);
     m_install.InstallPicture(currentPictureAddress(), {});
-    CategoryQuery.clear();
+    m_categoryQuery.clear();
 }
 
 void PictureCycle::WB1_NavigateFailed(const QUrl&, const QString& error)
 {
-    m_wb1.release()->deleteLater();
+    m_pageRequest.release()->deleteLater();
     finish(Ending::Failed, PictureStatus::notReachable(m_serverBase, error));
 }
 
@@ -343,7 +344,7 @@ void PictureCycle::entryShown(bool shown, const PictureRecord& record, const QSt
 void PictureCycle::pictureShown(const PictureRecord& record)
 {
     m_shown = record;
-    DefaultPictureShown = false;
+    m_placeholderShown = false;
     m_installed = true;
     showBadge();
 }
@@ -364,9 +365,9 @@ void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRe
         return finish(
             Ending::NothingNew,
             PictureStatus::nothingOffered(platform::siteOf(QUrl(m_serverBase)), m_pickCategory));
-    if (!DownloadRetried) {
+    if (!m_downloadRetried) {
         // One retry at once per run, and it fetches anew whatever the interval.
-        DownloadRetried = true;
+        m_downloadRetried = true;
         return refresh();
     }
     finish(Ending::Failed, problem);
@@ -381,9 +382,9 @@ void PictureCycle::finish(Ending ending, const QString& problem)
         ++m_failures;
     else if (ending != Ending::Superseded)
         m_failures = 0;
-    if (Timer2.isActive() && ending == Ending::Failed)
+    if (m_refreshTimer.isActive() && ending == Ending::Failed)
         setDue(nowMs() + Countdown::afterFailure(m_failures, msLeft()));
-    else if (Timer2.isActive() && ending == Ending::Superseded)
+    else if (m_refreshTimer.isActive() && ending == Ending::Superseded)
         setDue(nowMs()); // the next tick asks with the new choices
     m_view.showBusy(false);
     enableRefresh(true);

@@ -112,16 +112,16 @@ private:
     QUrl expectedAddress() const;
 
     // Ticks every 4999 ms while the countdown runs; its tag shows the ticks left.
-    TagTimer Timer2;
-    bool DefaultPictureShown = false;
-    bool DownloadRetried = false;
-    QString CategoryQuery; // the pending random pick's query, if it asked for a category
+    TagTimer m_refreshTimer;
+    bool m_placeholderShown = false;
+    bool m_downloadRetried = false;
+    QString m_categoryQuery; // the pending random pick's query, if it asked for a category
     QString m_stateDir;
     QString m_serverBase;
     PictureView& m_view;
     PictureInstall m_install;
     platform::Http& m_http;
-    std::unique_ptr<platform::PageRequest> m_wb1; // the random pick on its way, if any
+    std::unique_ptr<platform::PageRequest> m_pageRequest; // the random pick on its way, if any
     QRandomGenerator m_random;
     bool m_installed = false;  // a picture was installed since start-up
     bool m_refreshing = false; // from the start of a refresh to its end

@@ -17,7 +17,7 @@ class TestCalendar : public QObject
     // the label of `marked`, or is hidden when it is 0.
     static void verifyShown(FormFixture& f, QDate month, int marked)
     {
-        const QList<SkinLabel*>& days = CalendarProbe::Days(f.form->calendar());
+        const QList<SkinLabel*>& days = CalendarProbe::dayLabels(f.form->calendar());
         const MonthLayout layout = MonthLayout::of(month.year(), month.month());
         QCOMPARE(f.ui().LabelMnthShade->text(), layout.caption);
         QCOMPARE(days.size(), layout.days.size() + 1);
@@ -109,10 +109,10 @@ private slots:
         QCOMPARE(f.ui().Timer1->interval(), 62000); // asleep until just past midnight
         Calendar& calendar = form.calendar();
         // A tick later the same day rebuilds nothing.
-        const QList<SkinLabel*> before = CalendarProbe::Days(calendar);
+        const QList<SkinLabel*> before = CalendarProbe::dayLabels(calendar);
         f.clock.time = f.clock.time.addSecs(59);
         calendar.Timer1_Timer();
-        QCOMPARE(CalendarProbe::Days(calendar), before);
+        QCOMPARE(CalendarProbe::dayLabels(calendar), before);
         for (const QChar action : actions) {
             if (action == u'+')
                 calendar.Label12_Click();
@@ -146,11 +146,11 @@ private slots:
         form.calendar().setPicturesOn([](const QDate& day) { return day.day() == 3 ? 2 : 0; });
         QSignalSpy clicked(&form.calendar(), &Calendar::dayClicked);
         for (int d : {3, 4, 1})
-            QTest::mouseClick(CalendarProbe::Days(form.calendar())[d], Qt::LeftButton);
+            QTest::mouseClick(CalendarProbe::dayLabels(form.calendar())[d], Qt::LeftButton);
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(clicked.first().first().toDate(), QDate(2026, 12, 3));
-        QCOMPARE(CalendarProbe::Days(form.calendar())[3]->toolTip(), "2 pictures this day");
-        QCOMPARE(CalendarProbe::Days(form.calendar())[4]->toolTip(), "");
+        QCOMPARE(CalendarProbe::dayLabels(form.calendar())[3]->toolTip(), "2 pictures this day");
+        QCOMPARE(CalendarProbe::dayLabels(form.calendar())[4]->toolTip(), "");
         verifyShown(f, QDate(2026, 12, 1), 6);
         QCOMPARE(f.ui().DaysChooseImg->geometry(), marker);
     }

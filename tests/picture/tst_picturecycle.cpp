@@ -95,7 +95,7 @@ struct Rig : StateDir
         cycle->start();
     }
     ~Rig() { platform::setClock(nullptr); }
-    TagTimer& timer() const { return PictureCycleProbe::Timer2(*cycle); }
+    TagTimer& timer() const { return PictureCycleProbe::refreshTimer(*cycle); }
     QByteArray answer(const QString& fields) const
     {
         return QString(fields).replace("{base}", base).toUtf8();
@@ -182,7 +182,7 @@ private slots:
         QFETCH(QString, said);
         const bool installed = said.contains("Patterns");
         Rig rig;
-        PictureCycleProbe::DownloadRetried(*rig.cycle) = true; // one fetch per row
+        PictureCycleProbe::downloadRetried(*rig.cycle) = true; // one fetch per row
         rig.server.route("/calender/curpic.dat", {.status = status,
                                                   .body = rig.answer(answer),
                                                   .headerDelay = picture == "late" ? 2s : 0s});
@@ -271,7 +271,7 @@ private slots:
         QCOMPARE(rig.timer().tag(), countdown);
         QVERIFY(rig.timer().isActive());
         QCOMPARE(rig.view.badge, badge);
-        QCOMPARE(PictureCycleProbe::DefaultPictureShown(*rig.cycle), !stored);
+        QCOMPARE(PictureCycleProbe::placeholderShown(*rig.cycle), !stored);
         QCOMPARE(rig.view.record.has_value(), stored);
         QCOMPARE(rig.view.status.startsWith("No picture yet"), !stored);
         // A big picture is decoded straight to the size it is shown at.
@@ -298,7 +298,7 @@ private slots:
         rig.server.route("/calender/curpic.dat", {.body = "-1"});
         rig.refresh();
         QCOMPARE(rig.server.requests().first().target, "/calender/queryrandompic.php" + target);
-        QCOMPARE(PictureCycleProbe::CategoryQuery(*rig.cycle), QString());
+        QCOMPARE(PictureCycleProbe::categoryQuery(*rig.cycle), QString());
         QVERIFY2(rig.view.status.contains("has no picture in " + category.trimmed()),
                  qPrintable(rig.view.status));
     }
@@ -369,7 +369,7 @@ private slots:
             if (pick == "down" && closed.listen(QHostAddress::LocalHost))
                 r.base = "http://127.0.0.1:" + QString::number(closed.serverPort());
         });
-        PictureCycleProbe::DownloadRetried(*rig.cycle) = true;
+        PictureCycleProbe::downloadRetried(*rig.cycle) = true;
         rig.server.route("/calender/curpic.dat",
                          {.body = rig.answer("{base}/p\n{base}/pic.jpg\n9\nx")});
         rig.server.route("/pic.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::green)});
@@ -444,7 +444,7 @@ private slots:
     void waitsAndWakes()
     {
         Rig rig(true, {0, 5, 0, "All"}); // 5 minutes: 60 ticks
-        PictureCycleProbe::DownloadRetried(*rig.cycle) = true;
+        PictureCycleProbe::downloadRetried(*rig.cycle) = true;
         rig.server.route("/calender/curpic.dat", {.body = "-1"});
         rig.cycle->networkImproved(); // nothing failed: nothing to catch up
         QVERIFY(!rig.view.busy);

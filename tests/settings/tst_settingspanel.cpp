@@ -52,7 +52,7 @@ private slots:
         QVERIFY(!f.ui().Settings->isVisibleTo(&form));
         QCOMPARE(f.ui().Picture2->isVisibleTo(&form), badge); // the box over "Add to My Gallery"
         // From 15 minutes to none: the next tick brings a picture.
-        QCOMPARE(PictureCycleProbe::Timer2(form.cycle()).tag(), QString("0"));
+        QCOMPARE(PictureCycleProbe::refreshTimer(form.cycle()).tag(), QString("0"));
     }
 };
 

@@ -11,5 +11,8 @@ struct Form1Probe
 
 struct CalendarProbe
 {
-    static const QList<SkinLabel*>& Days(const Calendar& calendar) { return calendar.Days; }
+    static const QList<SkinLabel*>& dayLabels(const Calendar& calendar)
+    {
+        return calendar.m_dayLabels;
+    }
 };

@@ -7,9 +7,9 @@
 struct PictureCycleProbe
 {
     // Its tag is the countdown: the ticks left when it last counted.
-    static TagTimer& Timer2(PictureCycle& cycle) { return cycle.Timer2; }
-    static bool DefaultPictureShown(const PictureCycle& cycle) { return cycle.DefaultPictureShown; }
+    static TagTimer& refreshTimer(PictureCycle& cycle) { return cycle.m_refreshTimer; }
+    static bool placeholderShown(const PictureCycle& cycle) { return cycle.m_placeholderShown; }
     // Set, a failed refresh is not tried again at once.
-    static bool& DownloadRetried(PictureCycle& cycle) { return cycle.DownloadRetried; }
-    static QString CategoryQuery(const PictureCycle& cycle) { return cycle.CategoryQuery; }
+    static bool& downloadRetried(PictureCycle& cycle) { return cycle.m_downloadRetried; }
+    static QString categoryQuery(const PictureCycle& cycle) { return cycle.m_categoryQuery; }
 };
