@@ -13,7 +13,7 @@ Arm forInterval(int index, int itemCount)
         return {};
     if (index == itemCount - 1)
         return {Arming::Manual};
-    return {Arming::Timed, List1.value(index) * ticksPerMinute * tickMs};
+    return {Arming::Timed, intervalMinutes.value(index) * ticksPerMinute * tickMs};
 }
 
 namespace {

@@ -21,7 +21,7 @@ struct Arm
 };
 
 // The minutes of the interval choices, in the order offered; "Manual Update" follows.
-inline const QList<int> List1 = {5, 15, 30, 60};
+inline const QList<int> intervalMinutes = {5, 15, 30, 60}; // List1
 
 // How the interval choice arms the timer: no selection leaves it as it is, the last
 // of `itemCount` items ("Manual Update") stops it, any other counts its minutes down.
