@@ -63,7 +63,6 @@ private slots:
         QTest::addColumn<Part>("part");
         QTest::addColumn<qreal>("dpr");
         QTest::addColumn<QString>("source");
-        QTest::newRow("painted skin at 1.5") << "" << Part::Skin << 1.5 << "";
         QTest::newRow("painted settings at 2") << "" << Part::Settings << 2.0 << "";
         QTest::newRow("painted marker at 1.5") << "" << Part::Marker << 1.5 << "";
         QTest::newRow("@2x at 2") << "skin.png skin@2x.png" << Part::Skin << 2.0 << "skin@2x.png";

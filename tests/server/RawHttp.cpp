@@ -22,13 +22,15 @@ qsizetype responseSize(const QByteArray& received, bool head)
 } // namespace
 
 QByteArray rawRequest(int port, const QByteArray& target, const QByteArray& method,
-                      const QByteArray& headers, const QHostAddress& from)
+                      const QByteArray& headers, const QHostAddress& from, QTcpSocket* keeps)
 {
-    QTcpSocket socket;
+    QTcpSocket closed;
+    QTcpSocket& socket = keeps ? *keeps : closed;
     socket.bind(from);
     socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: localhost:" +
-                 QByteArray::number(port) + "\r\n" + headers + "Connection: close\r\n\r\n");
+    socket.write(method + ' ' + target +
+                 " HTTP/1.1\r\nHost: localhost:" + QByteArray::number(port) + "\r\n" + headers +
+                 (keeps ? "" : "Connection: close\r\n") + "\r\n");
     QByteArray received;
     while (responseSize(received, method == "HEAD") < 0 && socket.waitForReadyRead(10000))
         received += socket.readAll();

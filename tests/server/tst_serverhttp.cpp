@@ -19,6 +19,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -82,6 +84,34 @@ QByteArrayList heads(const std::vector<std::unique_ptr<QTcpSocket>>& sockets, in
     }
     return received;
 }
+
+// A widget as the server meets it: one network manager and cookie jar for its run.
+struct Widget
+{
+    platform::Http http;
+    platform::PageRequest page{http};
+
+    // Opens the pick page as the browser does; true once it arrived.
+    bool openPick(int port, const QByteArray& category)
+    {
+        QSignalSpy reached(&page, &platform::PageRequest::navigateComplete);
+        page.navigate(
+            QUrl(u"http://127.0.0.1:%1"_s.arg(port) +
+                 QString::fromLatin1(pick + "?category=" + QUrl::toPercentEncoding(category))));
+        return reached.wait(5000);
+    }
+    // The record as the widget reads it; empty when none came.
+    QByteArray readRecord(int port)
+    {
+        std::optional<QByteArray> answer;
+        const QObject context; // gone first: no late answer lands in `answer`
+        http.getText(QUrl(u"http://127.0.0.1:%1"_s.arg(port) + QString::fromLatin1(record)), 1000,
+                     &context,
+                     [&answer](const platform::HttpResult& result) { answer = result.body; });
+        return QTest::qWaitFor([&answer] { return answer.has_value(); }, 5000) ? *answer
+                                                                               : QByteArray();
+    }
+};
 
 } // namespace
 
@@ -309,41 +339,27 @@ void TestServerHttp::picksDoNotRepeat()
     library.addPictures("Mine", pictures);
     const ServerThread first(library.path());
     const ServerThread second(library.path());
-    struct Client
-    {
-        platform::Http http;
-        platform::PageRequest page{http};
-        QHostAddress address;
-        QByteArrayList ids;
-    };
-    Client clients[2];
-    clients[0].address = QHostAddress("127.0.0.2");
-    clients[1].address = QHostAddress("127.0.0.3");
+    Widget widgets[2];
+    const QHostAddress addresses[2] = {QHostAddress("127.0.0.2"), QHostAddress("127.0.0.3")};
+    QByteArrayList ids[2];
     for (int round = 0; round < 20; ++round) {
-        for (Client& client : clients) {
+        for (const int client : {0, 1}) {
             const int port = (cookies && round % 2 ? second : first).port();
             QByteArray answer;
             if (cookies) {
-                const QString base = u"http://127.0.0.1:%1"_s.arg(port);
-                QSignalSpy reached(&client.page, &platform::PageRequest::navigateComplete);
-                client.page.navigate(QUrl(base + QString::fromLatin1(pick) + u"?category=Mine"_s));
-                QVERIFY(reached.wait(5000));
+                QVERIFY(widgets[client].openPick(port, "Mine"));
                 // The record from the other instance: the cookie carries the pick.
-                const int other = (round % 2 ? first : second).port();
-                client.http.getText(
-                    QUrl(u"http://127.0.0.1:%1"_s.arg(other) + QString::fromLatin1(record)), 1000,
-                    this, [&answer](const platform::HttpResult& result) { answer = result.body; });
-                QTRY_VERIFY(!answer.isEmpty());
+                answer = widgets[client].readRecord((round % 2 ? first : second).port());
             } else {
-                rawRequest(port, pick + "?category=Mine", "GET", {}, client.address);
-                answer = bodyOf(rawRequest(port, record, "GET", {}, client.address));
+                rawRequest(port, pick + "?category=Mine", "GET", {}, addresses[client]);
+                answer = bodyOf(rawRequest(port, record, "GET", {}, addresses[client]));
             }
             const QByteArray id = answer.split('\n').value(2);
             const QByteArrayList before =
-                client.ids.mid(client.ids.size() - std::min(5, pictures - 1));
+                ids[client].mid(ids[client].size() - std::min(5, pictures - 1));
             QVERIFY2(!id.isEmpty() && !before.contains(id),
-                     qPrintable(client.ids.join(' ') + " then " + id));
-            client.ids.append(id);
+                     qPrintable(ids[client].join(' ') + " then " + id));
+            ids[client].append(id);
         }
     }
 }
@@ -353,38 +369,20 @@ void TestServerHttp::picksDoNotRepeat()
 // gets the last pick made from its address, as before picks had cookies.
 void TestServerHttp::picksPerClient()
 {
-    struct Client
-    {
-        QByteArray category;
-        platform::Http http;
-        platform::PageRequest page{http};
-    };
-    Client clients[2];
-    clients[0].category = "Abstract";
-    clients[1].category = "Light & Shadow";
-    const QString base = u"http://127.0.0.1:%1"_s.arg(m_server->port());
+    Widget widgets[2];
+    const QByteArray categories[2] = {"Abstract", "Light & Shadow"};
+    const int port = m_server->port();
     const auto categoryOf = [](const QByteArray& answer) { return answer.split('\n').value(3); };
     for (int pair = 0; pair < 100; ++pair) {
-        for (Client& client : clients) {
-            QSignalSpy reached(&client.page, &platform::PageRequest::navigateComplete);
-            client.page.navigate(
-                QUrl(base + QString::fromLatin1(
-                                pick + "?category=" + QUrl::toPercentEncoding(client.category))));
-            QVERIFY(reached.wait(5000));
-        }
-        for (Client& client : clients) {
-            QByteArray answer;
-            client.http.getText(
-                QUrl(base + QString::fromLatin1(record)), 1000, this,
-                [&answer](const platform::HttpResult& result) { answer = result.body + '.'; });
-            QTRY_VERIFY(!answer.isEmpty());
-            QCOMPARE(categoryOf(answer.chopped(1)), client.category);
-        }
+        for (const int client : {0, 1})
+            QVERIFY(widgets[client].openPick(port, categories[client]));
+        for (const int client : {0, 1})
+            QCOMPARE(categoryOf(widgets[client].readRecord(port)), categories[client]);
     }
-    QCOMPARE(categoryOf(bodyOf(rawRequest(m_server->port(), record))), "Light & Shadow");
-    QCOMPARE(categoryOf(bodyOf(
-                 rawRequest(m_server->port(), record, "GET", "Cookie: artcal_pick=1.forged\r\n"))),
-             "Light & Shadow");
+    QCOMPARE(categoryOf(bodyOf(rawRequest(port, record))), "Light & Shadow");
+    QCOMPARE(
+        categoryOf(bodyOf(rawRequest(port, record, "GET", "Cookie: artcal_pick=1.forged\r\n"))),
+        "Light & Shadow");
 }
 
 void TestServerHttp::shownSize_data()

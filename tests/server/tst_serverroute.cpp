@@ -124,7 +124,6 @@ void TestServerRoute::byteRange_data()
     row("bytes=5-99", 10, K::Part, 5, 5);
     row("bytes=-3", 10, K::Part, 7, 3);
     row("bytes=-30", 10, K::Part, 0, 10);
-    row("bytes=99999999-", 10, K::Unsatisfiable);
     row("bytes=10-", 10, K::Unsatisfiable);
     row("bytes=-0", 10, K::Unsatisfiable);
     row("bytes=0-", 0, K::Unsatisfiable);
@@ -155,7 +154,7 @@ void TestServerRoute::clientAddress_data()
     QTest::addColumn<QByteArray>("client");
     const QByteArray proxy = "127.0.0.1";
     QTest::newRow("the proxy's last entry")
-        << proxy << QByteArrayList{"6.6.6.6, 10.0.0.7"} << QByteArray("10.0.0.7");
+        << proxy << QByteArrayList{"6.6.6.6, 1.1.1.1, 10.0.0.7"} << QByteArray("10.0.0.7");
     QTest::newRow("last of several headers")
         << proxy << QByteArrayList{"1.1.1.1", " 10.0.0.8 "} << QByteArray("10.0.0.8");
     QTest::newRow("IPv6, mapped proxy")
@@ -164,8 +163,6 @@ void TestServerRoute::clientAddress_data()
         << QByteArray("10.0.0.9") << QByteArrayList{"10.0.0.7"} << QByteArray("10.0.0.9");
     QTest::newRow("no header") << proxy << QByteArrayList{} << proxy;
     QTest::newRow("not an address") << proxy << QByteArrayList{"10.0.0.7, evil"} << proxy;
-    QTest::newRow("the proxy's last entry of three")
-        << proxy << QByteArrayList{"6.6.6.6, 1.1.1.1, 10.0.0.7"} << QByteArray("10.0.0.7");
 }
 
 void TestServerRoute::clientAddress()

@@ -322,7 +322,6 @@ private slots:
             QTest::newRow(name) << path << "http://127.0.0.1:8642" << written;
         };
         row("plain", "/home/u/.local/share/artcal");
-        row("space", "/home/u/my state");
         row("quotes", "/home/u/a\"b\" it's");
         row("dollar, asterisk, equals", "/home/u/$HOME${x}/*/a=b");
         row("shell operators", "/home/u/`touch @tmp/injected`;touch @tmp/injected && a|b");
