@@ -43,19 +43,22 @@ bool isOwnFolder(const QString& path)
 
 QJsonObject toJson(const PictureHistory::Entry& entry)
 {
-    return {{QStringLiteral("at"), entry.at.toString(Qt::ISODate)},
-            {QStringLiteral("page"), entry.record.pageUrl},
-            {QStringLiteral("picture"), entry.record.pictureUrl},
-            {QStringLiteral("id"), entry.record.field3},
-            {QStringLiteral("category"), entry.record.field4},
-            {QStringLiteral("copy"), entry.copy}};
+    QJsonObject json = entry.record.credits.toJson();
+    json.insert(QStringLiteral("at"), entry.at.toString(Qt::ISODate));
+    json.insert(QStringLiteral("page"), entry.record.pageUrl);
+    json.insert(QStringLiteral("picture"), entry.record.pictureUrl);
+    json.insert(QStringLiteral("id"), entry.record.field3);
+    json.insert(QStringLiteral("category"), entry.record.field4);
+    json.insert(QStringLiteral("copy"), entry.copy);
+    return json;
 }
 
 std::optional<PictureHistory::Entry> fromJson(const QJsonObject& json)
 {
     PictureHistory::Entry entry{QDateTime::fromString(json.value(u"at").toString(), Qt::ISODate),
                                 {json.value(u"page").toString(), json.value(u"picture").toString(),
-                                 json.value(u"id").toString(), json.value(u"category").toString()},
+                                 json.value(u"id").toString(), json.value(u"category").toString(),
+                                 PictureCredits::fromJson(json)},
                                 json.value(u"copy").toString()};
     if (!entry.at.isValid())
         return std::nullopt;

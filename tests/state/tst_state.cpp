@@ -7,6 +7,7 @@
 #include "settings/SettingsFile.h"
 #include "state/PictureHistory.h"
 #include "state/PicturePair.h"
+#include "state/PictureRecord.h"
 #include "state/StateFolder.h"
 
 #include <QJsonArray>
@@ -237,8 +238,9 @@ private slots:
         {
             PictureHistory history(f.dir.path());
             for (int i = 0; i < installs; ++i)
-                history.add({QString(pageChars, 'p'), QString("http://h/%1.jpg").arg(i), "", ""},
-                            start.addSecs(i * 3600), f.path("pic.jpg"));
+                history.add(
+                    {QString(pageChars, 'p'), QString("http://h/%1.jpg").arg(i), "", "", {}},
+                    start.addSecs(i * 3600), f.path("pic.jpg"));
             QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 1));
             history.show(history.cursor() - 1);
             QCOMPARE(shown(history), QString("%1.jpg").arg(installs - 2));
@@ -306,6 +308,45 @@ private slots:
         for (const QString& name : files)
             QCOMPARE(f.read(folder + "/" + name), copiesKept ? "<missing>" : name.toUtf8());
         QCOMPARE(QFileInfo(f.path("History")).exists(), copiesKept == 0);
+    }
+
+    // A credit value stays one line of at most 300 bytes of UTF-8, whatever it held, so a
+    // record keeps its four lines first and a line per credit after them, read back in
+    // any order, through lines and through JSON alike.
+    void credits_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("cleaned");
+        QTest::newRow("plain") << "Water Lilies"
+                               << "Water Lilies";
+        QTest::newRow("line breaks") << " a\nTitle: b\r\u2028c\t"
+                                     << "a Title: b  c";
+        QTest::newRow("controls") << QString("x\x01\x1b\x7f\u0085y") << "x    y";
+        QTest::newRow("long ASCII") << QString(400, 'a') << QString(300, 'a');
+        QTest::newRow("cut inside a character")
+            << "a" + QString(200, QChar(0xe9)) << "a" + QString(149, QChar(0xe9));
+        QTest::newRow("cut inside a pair") << "ab" + QString("\U0001F3A8").repeated(80)
+                                           << "ab" + QString("\U0001F3A8").repeated(74);
+    }
+    void credits()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, cleaned);
+        QCOMPARE(PictureCredits::clean(value), cleaned);
+        PictureRecord record{"p", "u", "1", "c", {}};
+        for (const auto& field : PictureCredits::fields)
+            record.credits.*field.value = value;
+        const QStringList lines = record.toLines();
+        QCOMPARE(lines.size(), 4 + 7);
+        QCOMPARE(lines.mid(0, 4), QStringList({"p", "u", "1", "c"}));
+        QCOMPARE(lines[4], "Title: " + cleaned);
+        QStringList shuffled = lines.mid(4);
+        std::reverse(shuffled.begin(), shuffled.end());
+        const PictureRecord read = PictureRecord::fromLines(lines.mid(0, 4) + shuffled);
+        QCOMPARE(read, PictureRecord::fromLines(lines));
+        QCOMPARE(read.credits.credit, cleaned);
+        QCOMPARE(PictureCredits::fromJson(read.credits.toJson()), read.credits);
+        QCOMPARE(PictureRecord::fromLines(lines.mid(0, 4)).credits, PictureCredits{});
     }
 
     // "Start at login" with every shape of path a hostile-input run tried (in the
