@@ -1,10 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // My Gallery: saving a picture's record, the "Image Added" blink, the gallery page.
+#include "FaultServer.h"
 #include "FileSizeLimit.h"
 #include "FormFixture.h"
+#include "PictureSamples.h"
 #include "gallery/GalleryRules.h"
 
+#include <QSignalSpy>
 #include <QTest>
+
+namespace {
+// A picture on screen whose title holds the tag's separator.
+const QString shownTag =
+    PictureRecord::fromLines({"p", "http://h/7.jpg", "7", "x", "Title: a!?!b"}).toTag();
+} // namespace
 
 class TestMyGallery : public QObject
 {
@@ -60,12 +69,14 @@ private slots:
         QVERIFY(f.ui().ImageAdded->isVisibleTo(&form) && !form.myGallery().blinking());
     }
 
-    // Only the picture shown leaves My Gallery: its file, when that holds its own record.
+    // Only the picture shown leaves My Gallery: its file, when that holds the same
+    // picture, saved before the server sent credits or since.
     void remove_data()
     {
         QTest::addColumn<QString>("saved"); // the tag of the picture saved before
         QTest::addColumn<bool>("removed");
-        QTest::newRow("the one shown") << "p!?!http://h/7.jpg!?!7!?!x" << true;
+        QTest::newRow("the one shown") << shownTag << true;
+        QTest::newRow("old file, no credits") << "p!?!http://h/7.jpg!?!7!?!x" << true;
         QTest::newRow("same file name, other server") << "p!?!http://g/7.jpg!?!7!?!x" << false;
         QTest::newRow("same address, other id") << "p!?!http://h/7.jpg!?!8!?!x" << false;
     }
@@ -77,10 +88,39 @@ private slots:
         Form1& form = f.start();
         f.ui().Image1->setTag(saved);
         form.myGallery().Label9_Click();
-        f.ui().Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
+        f.ui().Image1->setTag(shownTag);
         QCOMPARE(form.myGallery().shownIsSaved(), removed);
         form.myGallery().removeShown();
         QCOMPARE(QFile::exists(f.path("MyGallery/7.jpg.data")), !removed);
+    }
+
+    // A picture's credits are saved with it, a value holding the tag's separator too;
+    // shown again after its server has gone, the picture still says what it is.
+    void creditsKept()
+    {
+        FormFixture f;
+        auto server = std::make_unique<FaultServer>();
+        const QByteArray base = server->url("").toEncoded();
+        const QByteArray credits = "Title: Sun!?!rise <b>x</b>\nCreator: Monet\nLicence: CC0 1.0";
+        server->route("/calender/queryrandompic.php", {.body = "picked"});
+        server->route("/calender/curpic.dat",
+                      {.body = base + "/p\n" + base + "/7.jpg\n7\nCats\n" + credits});
+        server->route("/7.jpg", {.contentType = "image/jpeg",
+                                 .body = PictureSamples::encoded(QImage(8, 8, QImage::Format_RGB32),
+                                                                 "JPEG")});
+        QSignalSpy ended(&f.start(base).cycle(), &PictureCycle::ended);
+        f.form->Label6_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), 10000);
+        f.form->myGallery().Label9_Click();
+        QCOMPARE(f.read("MyGallery/7.jpg.data"),
+                 base + "/p\r\n" + base + "/7.jpg\r\n7\r\nCats\r\n" +
+                     QByteArray(credits).replace("\n", "\r\n") + "\r\n");
+        server.reset();
+        f.form.reset();
+        f.start(base);
+        QVERIFY(f.form->myGallery().shownIsSaved());
+        QVERIFY(f.ui().Image1->accessibleDescription().startsWith(
+            "Sun!?!rise <b>x</b> — Monet\nCC0 1.0\nCategory: Cats"));
     }
 
     // Milliseconds after the save; `next` is when the blink changes next.

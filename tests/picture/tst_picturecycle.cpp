@@ -315,16 +315,17 @@ private slots:
                  qPrintable(rig.view.status));
     }
 
-    // My Gallery as the source: a saved record is installed without asking the server
-    // for a pick; hidden and other files are no gallery files; an empty gallery ends
-    // the refresh without a picture.
+    // My Gallery as the source: a saved record, its credits too, is installed without
+    // asking the server for a pick; hidden and other files are no gallery files; an empty
+    // gallery ends the refresh without a picture.
     void gallerySource()
     {
         Rig rig(true, {1, 5, 1, "My Gallery"});
         rig.refresh();
         rig.verifyCycleGoesOn();
         QCOMPARE(rig.read("image.jpg.dat"), oldRecord);
-        const QStringList saved = {rig.base + "/picture/4", rig.base + "/g.jpg", "4", "Saved"};
+        const QStringList saved = {rig.base + "/picture/4", rig.base + "/g.jpg", "4", "Saved",
+                                   "Title: Kept",           "Licence: CC0 1.0"};
         QVERIFY(TextLines::write(rig.path("MyGallery/g.jpg.data"), saved));
         rig.write("MyGallery/.hidden.data", rig.answer("x\r\n{base}/h.jpg\r\n"));
         rig.write("MyGallery/notes.txt", "not a gallery file");
@@ -343,6 +344,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), 10000);
         QCOMPARE(rig.requests("/g.jpg"), 1);
         QCOMPARE(*TextLines::read(rig.path("image.jpg.dat")), saved);
+        QVERIFY(rig.view.status.startsWith("Kept\nCC0 1.0\nCategory: Saved"));
         QVERIFY(isColour(rig.view.picture, Qt::blue));
         QCOMPARE(rig.view.badge, Badge::MyGallery);
         QCOMPARE(rig.requests("/calender/queryrandompic.php"), 0);
