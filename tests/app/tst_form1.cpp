@@ -10,7 +10,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextDocument>
 #include <QWindow>
 
 class TestForm1 : public QObject
@@ -169,43 +168,6 @@ private slots:
         QVERIFY(!f.ui().Label10->isVisibleTo(f.ui().Picture2));
         QCOMPARE(f.read("Settings.dat"), settings);
         QCOMPARE(f.read("image.jpg.dat"), record.isEmpty() ? QByteArray("<missing>") : record);
-    }
-
-    // The picture's tooltip, from the stored record: what the picture is and on what
-    // terms, then its category and server. Every credit reads as the words it holds,
-    // markup too, on screen (as a tooltip shows it) and to assistive technology.
-    void pictureTooltip_data()
-    {
-        QTest::addColumn<QByteArray>("credits"); // lines after the four
-        QTest::addColumn<QString>("said");
-        QTest::newRow("old four-line record") << QByteArray() << "";
-        QTest::newRow("all, any order")
-            << QByteArray("Licence: CC BY 4.0\nDate: 1872\nCreator: Monet\nTitle: <b>Sun</b> "
-                          "<img src=x>")
-            << "<b>Sun</b> <img src=x> — Monet (1872)\nCC BY 4.0\n";
-        QTest::newRow("no title") << QByteArray("Date: 1872\nCreator: <i>M</i>")
-                                  << "<i>M</i> (1872)\n";
-        QTest::newRow("no creator, licence address")
-            << QByteArray("Title: Sun\nDate: 1872\nLicenceUrl: https://l/")
-            << "Sun (1872)\nhttps://l/\n";
-        QTest::newRow("no date") << QByteArray("Creator: Monet\nTitle: Sun") << "Sun — Monet\n";
-    }
-    void pictureTooltip()
-    {
-        QFETCH(QByteArray, credits);
-        QFETCH(QString, said);
-        FormFixture f;
-        f.writePicture("image.jpg", Qt::red);
-        f.write("image.jpg.dat", "p\r\nhttp://h/u.jpg\r\n7\r\nCats\r\n" + credits);
-        f.start();
-        const QString text = said + "Category: Cats\nFrom http://h";
-        const QString tip = f.ui().Image1->toolTip();
-        QTextDocument shown;
-        shown.setHtml(tip);
-        QCOMPARE(Qt::mightBeRichText(tip) ? shown.toPlainText() : tip, text);
-        QCOMPARE(
-            QAccessible::queryAccessibleInterface(f.ui().Image1)->text(QAccessible::Description),
-            text);
     }
 
     // A refresh shows the busy label over "Image Added" and holds the refresh button
