@@ -35,8 +35,8 @@ inline QString trimSpaces(const QString& text)
 }
 
 // Splits at every LF; missing fields are left empty, pieces past the fourth are read as
-// credit lines in any order (others are ignored). One CR ending a piece is dropped, so a server
-// with CR LF lines does not leave it in the stored record.
+// credit lines in any order (others are ignored). One CR ending a piece is dropped, so
+// a server with CR LF lines does not leave it in the stored record.
 PictureRecord parse(const QString& answer);
 
 // The query that asks the server for a picture of one category: the name without its
