@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTextDocument>
 
 #include <utility>
 
@@ -267,7 +268,12 @@ void Form1::updateStatus()
 {
     QStringList parts{m_status, m_notice};
     parts.removeAll(QString());
-    Image1->setToolTip(parts.join(QStringLiteral("\n\n")));
+    const QString text = parts.join(QStringLiteral("\n\n"));
+    // A tooltip whose first line looks like markup renders as rich text: the picture's
+    // title could. Given as escaped rich text it always reads as the words it holds;
+    // assistive technology, which would read the tooltip's markup, gets the words.
+    Image1->setToolTip(text.isEmpty() ? QString() : Qt::convertFromPlainText(text));
+    Image1->setAccessibleDescription(text);
 }
 
 void Form1::paintEvent(QPaintEvent*)

@@ -26,13 +26,12 @@ QStringList files(const QString& folder, const QLocale& locale)
     return names;
 }
 
-std::optional<QStringList> readRecord(const QString& path)
+std::optional<PictureRecord> readRecord(const QString& path)
 {
-    std::optional<QStringList> lines = TextLines::read(path);
-    if (lines) {
-        lines->resize(4);
-    }
-    return lines;
+    const std::optional<QStringList> lines = TextLines::read(path);
+    if (!lines)
+        return std::nullopt;
+    return PictureRecord::fromLines(*lines);
 }
 
 } // namespace GalleryFolder

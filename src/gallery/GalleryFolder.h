@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "state/PictureRecord.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -8,7 +10,7 @@
 #include <optional>
 
 // The My Gallery folder: one "*.data" file per saved picture, holding its record as
-// four lines.
+// four lines and its credit lines.
 namespace GalleryFolder {
 
 // The gallery files' names in the order a person reads them in `locale`: letters
@@ -16,8 +18,8 @@ namespace GalleryFolder {
 // not listed. Empty when the folder is missing.
 QStringList files(const QString& folder, const QLocale& locale = QLocale());
 
-// The first four lines of a gallery file, missing ones empty; nothing when the file
-// cannot be read.
-std::optional<QStringList> readRecord(const QString& path);
+// The record of a gallery file, missing lines empty; nothing when the file cannot be
+// read.
+std::optional<PictureRecord> readRecord(const QString& path);
 
 } // namespace GalleryFolder

@@ -49,9 +49,10 @@ bool MyGallery::shownIsSaved() const
     if (tag.isEmpty())
         return false;
     const PictureRecord shown = PictureRecord::fromTag(tag);
-    const std::optional<QStringList> saved =
+    const std::optional<PictureRecord> saved =
         GalleryFolder::readRecord(m_folder + u'/' + GalleryRules::fileName(shown.pictureUrl));
-    return saved && PictureRecord::fromLines(*saved) == shown;
+    // A file saved before the server sent credits, or with older ones, still holds it.
+    return saved && saved->isSamePicture(shown);
 }
 
 void MyGallery::removeShown()
@@ -81,9 +82,10 @@ void MyGallery::Label2_Click()
 {
     QStringList ids;
     for (const QString& name : GalleryFolder::files(m_folder)) {
-        const std::optional<QStringList> record = GalleryFolder::readRecord(m_folder + u'/' + name);
+        const std::optional<PictureRecord> record =
+            GalleryFolder::readRecord(m_folder + u'/' + name);
         if (record)
-            ids << record->at(2);
+            ids << record->field3;
         else
             qCWarning(lcGallery) << "cannot read the gallery file" << name;
     }

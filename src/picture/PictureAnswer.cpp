@@ -11,8 +11,10 @@ QString fromTransfer(const platform::HttpResult& result, bool fetchable)
 {
     if (!fetchable)
         return nothingOffered;
-    QString text = result.ok ? QString::fromUtf8(result.body.left(answerChars)) : QString();
-    return text.leftJustified(answerChars, u' ', true);
+    QByteArray body = result.ok ? result.body : QByteArray();
+    if (body.size() > answerBytes)
+        body.truncate(body.lastIndexOf('\n', answerBytes)); // up to the last whole line
+    return QString::fromUtf8(body).leftJustified(answerBytes, u' ');
 }
 
 PictureRecord parse(const QString& answer)

@@ -253,10 +253,10 @@ void PictureCycle::refreshFromGallery()
         return finish(Ending::NothingNew,
                       QStringLiteral("My Gallery is empty: save a picture to it first"));
     const QString name = files[int(m_random.bounded(quint32(files.size())))];
-    const std::optional<QStringList> lines = GalleryFolder::readRecord(folder + u'/' + name);
-    if (!lines)
+    const std::optional<PictureRecord> record = GalleryFolder::readRecord(folder + u'/' + name);
+    if (!record)
         qCWarning(lcPicture) << "cannot read the gallery file" << name;
-    m_install.InstallPicture(name, lines.value_or(QStringList(4)).join(u'\n'));
+    m_install.InstallPicture(name, record.value_or(PictureRecord{}).toLines().join(u'\n'));
 }
 
 QString PictureCycle::randomPickAddress() const

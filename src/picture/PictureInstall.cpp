@@ -185,7 +185,7 @@ void PictureInstall::DownloadToString(
              QStringLiteral("Cannot fetch a picture record from %1").arg(strURL));
         return;
     }
-    m_http.getText(url, PictureAnswer::answerChars, m_install,
+    m_http.getText(url, PictureAnswer::readBytes, m_install,
                    [url, done = std::move(done)](const platform::HttpResult& result) {
                        const QString site = platform::siteOf(url);
                        QString problem;

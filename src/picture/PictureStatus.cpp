@@ -3,6 +3,22 @@
 
 #include "platform/WebAddress.h"
 
+namespace {
+
+// "Title — Creator (Date)", each part with its punctuation only when it is known.
+QString caption(const PictureCredits& credits)
+{
+    QString text = credits.title;
+    if (!text.isEmpty() && !credits.creator.isEmpty())
+        text += QStringLiteral(" — ");
+    text += credits.creator;
+    if (!credits.date.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + u'(' + credits.date + u')';
+    return text;
+}
+
+} // namespace
+
 namespace PictureStatus {
 
 QString text(const Facts& facts)
@@ -11,6 +27,12 @@ QString text(const Facts& facts)
     if (!facts.shown) {
         lines << QStringLiteral("No picture yet");
     } else {
+        const PictureCredits& credits = facts.shown->credits;
+        const QString licence = credits.licence.isEmpty() ? credits.licenceUrl : credits.licence;
+        for (const QString& line : {caption(credits), licence}) {
+            if (!line.isEmpty())
+                lines << line;
+        }
         if (!facts.shown->field4.isEmpty())
             lines << QStringLiteral("Category: %1").arg(facts.shown->field4);
         const QUrl page(facts.shown->pageUrl);

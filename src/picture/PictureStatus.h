@@ -8,8 +8,9 @@
 
 #include <optional>
 
-// What the picture's tooltip says: which picture it is and where it came from and,
-// while refreshes bring none, why and when the next try is due. Plain words, no dialog.
+// What the picture's tooltip says: what the picture is and on what terms it is shown,
+// where it came from and, while refreshes bring none, why and when the next try is due.
+// Plain text, no dialog: credits come from the picture's metadata and may hold anything.
 namespace PictureStatus {
 
 struct Facts

@@ -10,6 +10,7 @@
 // and a fourth field carried unchanged, then its credits. It travels as four lines and
 // a line per credit in the record file and the gallery files, and as the picture tag:
 // the lines joined by "!?!". A reader of the four lines alone sees what it always saw.
+// The four fields identify the picture; credits only describe it.
 struct PictureRecord
 {
     QString pageUrl;
@@ -28,9 +29,16 @@ struct PictureRecord
     }
 
     // A field that itself holds "!?!" shifts the later fields, as any reader of the
-    // tag sees them.
+    // tag sees them. A credit value may hold anything printable: its line is written
+    // into the tag with "%" and "!" percent-encoded, so it never holds the separator.
     static PictureRecord fromTag(const QString& tag);
-    QString toTag() const { return toLines().join(tagSeparator); }
+    QString toTag() const;
+
+    bool isSamePicture(const PictureRecord& other) const
+    {
+        return pageUrl == other.pageUrl && pictureUrl == other.pictureUrl &&
+               field3 == other.field3 && field4 == other.field4;
+    }
 
     bool operator==(const PictureRecord&) const = default;
 };

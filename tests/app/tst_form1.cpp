@@ -257,10 +257,10 @@ private slots:
         qputenv("XDG_CONFIG_HOME", f.path("config").toUtf8());
         Form1& form = f.start("http://127.0.0.1:1", {"--data-dir", f.path("a\nExec=b")});
         shown(form);
-        const QString status = f.ui().Image1->toolTip();
+        const QString status = f.ui().Image1->accessibleDescription();
         choose(form, "Start at &login");
         QVERIFY(!QFile::exists(f.path("config/autostart/artcal.desktop")));
-        QCOMPARE(f.ui().Image1->toolTip(),
+        QCOMPARE(f.ui().Image1->accessibleDescription(),
                  status + "\n\nCannot start at login: the --data-dir value holds a line break or "
                           "another control character");
         qunsetenv("XDG_CONFIG_HOME");

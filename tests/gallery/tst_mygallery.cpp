@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // My Gallery: saving a picture's record, the "Image Added" blink, the gallery page.
+#include "FaultServer.h"
 #include "FileSizeLimit.h"
 #include "FormFixture.h"
+#include "PictureSamples.h"
 #include "gallery/GalleryRules.h"
 
 #include <QTest>
+#include <QTextDocument>
 
 class TestMyGallery : public QObject
 {
@@ -60,12 +63,14 @@ private slots:
         QVERIFY(f.ui().ImageAdded->isVisibleTo(&form) && !form.myGallery().blinking());
     }
 
-    // Only the picture shown leaves My Gallery: its file, when that holds its own record.
+    // Only the picture shown leaves My Gallery: its file, when that holds the same
+    // picture, saved before the server sent credits or since.
     void remove_data()
     {
         QTest::addColumn<QString>("saved"); // the tag of the picture saved before
         QTest::addColumn<bool>("removed");
-        QTest::newRow("the one shown") << "p!?!http://h/7.jpg!?!7!?!x" << true;
+        QTest::newRow("the one shown") << "p!?!http://h/7.jpg!?!7!?!x!?!Title: t" << true;
+        QTest::newRow("old file, no credits") << "p!?!http://h/7.jpg!?!7!?!x" << true;
         QTest::newRow("same file name, other server") << "p!?!http://g/7.jpg!?!7!?!x" << false;
         QTest::newRow("same address, other id") << "p!?!http://h/7.jpg!?!8!?!x" << false;
     }
@@ -77,10 +82,38 @@ private slots:
         Form1& form = f.start();
         f.ui().Image1->setTag(saved);
         form.myGallery().Label9_Click();
-        f.ui().Image1->setTag("p!?!http://h/7.jpg!?!7!?!x");
+        f.ui().Image1->setTag("p!?!http://h/7.jpg!?!7!?!x!?!Title: t");
         QCOMPARE(form.myGallery().shownIsSaved(), removed);
         form.myGallery().removeShown();
         QCOMPARE(QFile::exists(f.path("MyGallery/7.jpg.data")), !removed);
+    }
+
+    // Credits are saved with the picture, a value holding the tag's separator too; shown
+    // again after the server has gone, the picture says what it is, in words, not markup.
+    void creditsKept()
+    {
+        FormFixture f;
+        auto server = std::make_unique<FaultServer>();
+        const QByteArray base = server->url("").toEncoded();
+        const QByteArray record = base + "/p\n" + base + "/7.jpg\n7\nCats\nCreator: <b>M</b>!?!x";
+        server->route("/calender/queryrandompic.php", {.body = "picked"});
+        server->route("/calender/curpic.dat", {.body = record + "\nDate: 1872"});
+        server->route("/7.jpg", {.body = PictureSamples::encoded(QImage(8, 8, QImage::Format_RGB32),
+                                                                 "JPEG")});
+        f.start(base).Label6_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.ui().Image1->tag().isEmpty(), 10000);
+        f.form->myGallery().Label9_Click();
+        QCOMPARE(f.read("MyGallery/7.jpg.data"),
+                 QByteArray(record + "\nDate: 1872\n").replace("\n", "\r\n"));
+        server.reset();
+        f.form.reset();
+        f.start(base);
+        const QString said = "<b>M</b>!?!x (1872)\nCategory: Cats\nFrom " + base;
+        const QString tip = f.ui().Image1->toolTip();
+        QTextDocument shown; // as a tooltip shows it
+        shown.setHtml(tip);
+        QCOMPARE(Qt::mightBeRichText(tip) ? shown.toPlainText() : tip, said);
+        QCOMPARE(f.ui().Image1->accessibleDescription(), said);
     }
 
     // Milliseconds after the save; `next` is when the blink changes next.

@@ -312,7 +312,7 @@ private slots:
 
     // A credit value stays one line of at most 300 bytes of UTF-8, whatever it held, so a
     // record keeps its four lines first and a line per credit after them, read back in
-    // any order, through lines and through JSON alike.
+    // any order, through lines, JSON and the picture tag alike.
     void credits_data()
     {
         QTest::addColumn<QString>("value");
@@ -322,6 +322,8 @@ private slots:
         QTest::newRow("line breaks") << " a\nTitle: b\r\u2028c\t"
                                      << "a Title: b  c";
         QTest::newRow("controls") << QString("x\x01\x1b\x7f\u0085y") << "x    y";
+        QTest::newRow("tag separator, escapes") << "a!?!b %21 % !"
+                                                << "a!?!b %21 % !";
         QTest::newRow("long ASCII") << QString(400, 'a') << QString(300, 'a');
         QTest::newRow("cut inside a character")
             << "a" + QString(200, QChar(0xe9)) << "a" + QString(149, QChar(0xe9));
@@ -346,6 +348,7 @@ private slots:
         QCOMPARE(read, PictureRecord::fromLines(lines));
         QCOMPARE(read.credits.credit, cleaned);
         QCOMPARE(PictureCredits::fromJson(read.credits.toJson()), read.credits);
+        QCOMPARE(PictureRecord::fromTag(read.toTag()), read);
         QCOMPARE(PictureRecord::fromLines(lines.mid(0, 4)).credits, PictureCredits{});
     }
 
