@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Form1.h"
 
+#include "app/AppIcon.h"
 #include "app/FormCommands.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
+#include "platform/Display.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowMove.h"
@@ -22,6 +24,7 @@ Form1::Form1(const Options& options, QWidget* parent)
       m_skin(std::make_unique<SkinImages>(options.stateDir, options.artFolders))
 {
     setWindowTitle(QStringLiteral("artcal")); // what the taskbar and window lists show
+    setWindowIcon(AppIcon::icon());
     // A desktop widget is rarely the active window; the picture's tooltip must show anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::StrongFocus); // the window itself holds the focus, not a list
@@ -80,7 +83,6 @@ void Form1::createControls()
         spot->setCursor(Qt::PointingHandCursor);
     // The buttons that run a command take their words from it (see describeButtons).
     const std::pair<HotSpot*, const char*> buttons[] = {
-        {Label5, "Settings"},
         {Label7, "Weather"},
         {Label2, "View My Gallery"},
     };
@@ -165,9 +167,9 @@ void Form1::describeButtons()
 {
     using Id = FormCommands::Id;
     const std::pair<HotSpot*, Id> buttons[] = {
-        {LabelExit, Id::Close},       {Label6, Id::Fetch},      {Label9, Id::AddToGallery},
-        {Label11, Id::PreviousMonth}, {Label12, Id::NextMonth}, {Label13, Id::OpenHomePage},
-        {Label1, Id::CloseSettings},
+        {LabelExit, Id::Close},       {Label6, Id::Fetch},         {Label9, Id::AddToGallery},
+        {Label11, Id::PreviousMonth}, {Label12, Id::NextMonth},    {Label13, Id::OpenHomePage},
+        {Label5, Id::OpenSettings},   {Label1, Id::CloseSettings},
     };
     for (const auto& [button, id] : buttons)
         button->describe(m_commands->action(id)->toolTip());
@@ -313,6 +315,10 @@ void Form1::restorePlace()
     m_placeSaver.setSingleShot(true);
     m_placeSaver.setInterval(500);
     connect(&m_placeSaver, &QTimer::timeout, this, &Form1::savePlace);
+    // On Wayland the compositor places the window and tells it nothing: the place kept
+    // for an X11 session stays as it is for the next one.
+    if (platform::nativeWayland())
+        return;
     const WindowPlace::Place place = WindowPlace::read(placeFile());
     setWindowFlag(Qt::WindowStaysOnTopHint, place.keepAbove);
     if (!place.position)
@@ -320,14 +326,13 @@ void Form1::restorePlace()
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->geometry();
-    if (WindowPlace::isSeen(*place.position, size(), screens))
-        move(*place.position);
-    else if (const QScreen* primary = QGuiApplication::primaryScreen())
-        move(primary->availableGeometry().topLeft() + QPoint(24, 24));
+    move(WindowPlace::placeOn(*place.position, size(), screens));
 }
 
 void Form1::savePlace()
 {
+    if (platform::nativeWayland())
+        return;
     QString error;
     if (!WindowPlace::write(placeFile(), {pos(), keepsAbove()}, &error))
         qCWarning(lcState) << "cannot keep the window's place:" << error;
@@ -336,7 +341,9 @@ void Form1::savePlace()
 void Form1::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (isVisible())
+    // Only the user's moves count: the window system's own (at the start, for instance)
+    // leave the saved place alone.
+    if (m_userMoving)
         m_placeSaver.start(); // once the move has come to rest
 }
 
@@ -350,6 +357,7 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::mousePressEvent(QMouseEvent* event)
 {
     // Only presses on the bare skin arrive here: every control keeps its own.
-    platform::DragForm(this, event->globalPosition().toPoint());
+    m_userMoving = true;
+    platform::DragForm(this, event->globalPosition().toPoint(), [this] { m_userMoving = false; });
     event->accept();
 }
