@@ -5,6 +5,8 @@
 #include "app/FormCommands.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
+#include "controls/NamedList.h"
+#include "controls/Pressable.h"
 #include "platform/Display.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
@@ -36,6 +38,7 @@ Form1::Form1(const Options& options, QWidget* parent)
 
     createControls();
     createFeatures();
+    orderKeyboard();
     Form_Load();
     restorePlace();
     // The art is painted before the window maps, so its first frame is the finished one.
@@ -52,6 +55,7 @@ void Form1::createControls()
     LabelMnthShade = new SkinLabel(this, monthCaption, QStringLiteral("January 2006"));
     LabelMnthShade->setAlignment(Qt::AlignCenter);
     LabelMnthShade->setFont(SkinLayout::font(SkinLayout::sans, 11, QFont::Bold));
+    CaptionButton = new HotSpot(this, monthCaption);
     Image1Label = new SkinLabel(this, hoverArea);
     Image1Label->setTag(QStringLiteral("MouseOut"));
     LabelExit = new HotSpot(this, closeButton);
@@ -111,8 +115,8 @@ void Form1::createControls()
     Combo2 = new QComboBox(Settings);
     Combo2->setGeometry(sourceBox);
     Combo2->addItems({QStringLiteral("All"), QStringLiteral("My Gallery")});
-    Combo1->setAccessibleName(QStringLiteral("Update interval"));
-    Combo2->setAccessibleName(QStringLiteral("Picture source"));
+    NamedList::name(Combo1, QStringLiteral("Refresh interval"));
+    NamedList::name(Combo2, QStringLiteral("Picture category"));
     for (QComboBox* combo : {Combo1, Combo2})
         combo->setFocusPolicy(Qt::TabFocus); // a click draws no focus frame on the panel
     Settings->hide();
@@ -138,8 +142,8 @@ void Form1::createFeatures()
     dayTemplate->setTextColour(SkinLayout::dayBlue);
     dayTemplate->hide();
     m_calendar = std::make_unique<Calendar>(Calendar::Controls{Picture1, dayTemplate, DaysChooseImg,
-                                                               LabelMnthShade, Label11, Label12,
-                                                               Label13, Label7},
+                                                               LabelMnthShade, CaptionButton,
+                                                               Label11, Label12, Label13, Label7},
                                             m_options.serverBase);
     m_cycle = std::make_unique<PictureCycle>(m_options.stateDir, m_options.serverBase, m_http,
                                              static_cast<PictureView&>(*this));
@@ -174,7 +178,22 @@ void Form1::describeButtons()
     for (const auto& [button, id] : buttons)
         button->describe(m_commands->action(id)->toolTip());
     // The picture's tooltip tells how the refreshes go; its name, what a click does.
-    Image1->setAccessibleName(m_commands->action(Id::OpenPicturePage)->toolTip());
+    Image1->name(m_commands->action(Id::OpenPicturePage)->toolTip());
+}
+
+void Form1::orderKeyboard()
+{
+    // Tab goes through the buttons as the eye reads the skin, top to bottom; the open
+    // panel's lists and close button follow the button that opened it.
+    QWidget* const order[] = {Image1,        Label6,  Label9, Label2, Label13, Label7, Label11,
+                              CaptionButton, Label12, Label5, Combo2, Combo1,  Label1, LabelExit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    // The window itself has the focus when it is activated, not its first button (which
+    // Enter would press unseen): the first Tab goes to the picture.
+    setFocus();
+    // The focus mark in the skin's colours: today's marker, the hover box.
+    Pressable::setMarkColours(this, QColor(SkinLayout::markerColour), SkinLayout::hoverYellow);
 }
 
 void Form1::Form_Load()

@@ -81,6 +81,7 @@ private:
     void createControls();
     void createFeatures();
     void describeButtons();
+    void orderKeyboard();
     void LabelExit_Click();
     // Back where it was put, wholly on a screen there is today; saved once a move by the
     // user has come to rest, or keep-above changed.

@@ -23,6 +23,10 @@ Calendar::Calendar(const Controls& controls, const QString& serverBase)
     controls.monthCaption->installEventFilter(this);
     controls.monthCaption->setToolTip(QStringLiteral("Back to today"));
     controls.monthCaption->setCursor(Qt::PointingHandCursor);
+    // The caption's face to the keyboard and to screen readers; the mouse clicks the label.
+    controls.captionButton->setAttribute(Qt::WA_TransparentForMouseEvents);
+    controls.captionButton->describe(controls.monthCaption->toolTip());
+    connect(controls.captionButton, &HotSpot::clicked, this, &Calendar::backToToday);
 }
 
 void Calendar::backToToday()
@@ -72,6 +76,7 @@ void Calendar::rebuild(int year, int month, const QDate& today)
         m_dayLabels << label;
     }
     m_controls.monthCaption->setText(layout.caption);
+    m_controls.captionButton->setAccessibleName(layout.caption);
 
     // Only today's own month carries the marker.
     const bool todayShown = today.year() == year && today.month() == month;

@@ -5,6 +5,8 @@
 #include "app/SkinLayout.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -193,35 +195,80 @@ private slots:
     }
 
     // Walked as a screen reader walks it: every painted button is a button with the
-    // words of its tooltip, the picture names what a click does, and the settings'
-    // lists are named and reachable by Tab.
+    // words of its tooltip (the picture: what a click does; the caption: its month), whose
+    // first action does what a click does. The lists are named by what they set, with the
+    // chosen entry as their value, and their entries stay reachable.
     void accessibility()
     {
         FormFixture f;
         Form1& form = f.start();
         form.settingsPanel().Label5_Click();
-        QStringList buttons, named;
+        QStringList buttons, lists;
+        QList<QAccessibleInterface*> pressed; // after the walk: a press may rebuild the tree
         std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* item) {
-            const QString name = item->text(QAccessible::Name);
-            if (item->role() == QAccessible::Button)
-                buttons << name;
-            if (item->role() == QAccessible::Button && item->object() != f.ui().Image1)
-                QCOMPARE(name, static_cast<QWidget*>(item->object())->toolTip());
-            if (item->role() == QAccessible::ComboBox) // on Linux its Name is its current text
-                named << static_cast<QWidget*>(item->object())->accessibleName();
+            auto* spot = qobject_cast<HotSpot*>(item->object());
+            if (item->role() == QAccessible::Button) {
+                buttons << item->text(QAccessible::Name);
+                QCOMPARE(item->actionInterface()->actionNames().value(0),
+                         QAccessibleActionInterface::pressAction());
+                if (spot && spot != f.ui().LabelExit)
+                    pressed << item;
+            }
+            if (item->role() == QAccessible::ComboBox) {
+                lists << item->text(QAccessible::Name) + ": " + item->text(QAccessible::Value);
+                QCOMPARE(item->child(0)->child(0)->text(QAccessible::Name),
+                         static_cast<QComboBox*>(item->object())->itemText(0));
+            }
             for (int i = 0; i < item->childCount(); ++i)
                 walk(item->child(i));
         };
         walk(QAccessible::queryAccessibleInterface(&form));
+        for (QAccessibleInterface* item : std::as_const(pressed)) {
+            QSignalSpy clicked(item->object(), SIGNAL(clicked()));
+            item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            QCOMPARE(clicked.size(), 1);
+        }
         buttons.sort();
         QCOMPARE(buttons,
-                 QStringList({"Add to My Gallery (Ctrl+D)", "Close (Ctrl+Q)",
+                 QStringList({"Add to My Gallery (Ctrl+D)", "Close (Ctrl+Q)", "December 2026",
                               "Fetch a new picture (F5)", "Next month (Right)",
                               "Open the picture server's home page", "Open the picture's page",
                               "Previous month (Left)", "Save and close the settings (Esc)",
                               "Settings (Ctrl+,)", "View My Gallery", "Weather"}));
-        QCOMPARE(named, QStringList({"Update interval", "Picture source"}));
-        QVERIFY(f.ui().Combo1->focusPolicy() & Qt::TabFocus);
+        QCOMPARE(lists, QStringList({"Refresh interval: 15 Minutes", "Picture category: All"}));
+    }
+
+    // Tab walks the buttons as the eye reads the skin, the open panel's after the button
+    // that opened it, and Space presses the focused one. The focus mark shows only after
+    // Tab and goes with a click: the window looks as it did until the keyboard is used.
+    void keyboardFocus()
+    {
+        FormFixture f;
+        Form1& form = f.start();
+        shown(form);
+        form.activateWindow();
+        QTRY_VERIFY(form.isActiveWindow());
+        const QImage untouched = form.grab().toImage();
+        QTest::keyClick(&form, Qt::Key_Tab);
+        QVERIFY(form.grab().toImage() != untouched);
+        QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, {5, 5});
+        QCOMPARE(form.grab().toImage(), untouched);
+        form.settingsPanel().Label5_Click();
+        QStringList order;
+        for (int i = 0; i < 14; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QAccessible::queryAccessibleInterface(QApplication::focusWidget())
+                         ->text(QAccessible::Name);
+        }
+        QCOMPARE(order, QStringList({"Open the picture's page", "Fetch a new picture (F5)",
+                                     "Add to My Gallery (Ctrl+D)", "View My Gallery",
+                                     "Open the picture server's home page", "Weather",
+                                     "Previous month (Left)", "December 2026", "Next month (Right)",
+                                     "Settings (Ctrl+,)", "Picture category", "Refresh interval",
+                                     "Save and close the settings (Esc)", "Close (Ctrl+Q)"}));
+        f.ui().Label12->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f.ui().Label12, Qt::Key_Space);
+        QCOMPARE(f.ui().LabelMnthShade->text(), "January 2027");
     }
 
     // A right press over the picture or the calendar opens the menu, one on the bare
@@ -318,7 +365,8 @@ private slots:
         QCOMPARE(f.ui().LabelMnthShade->text(), "January 2027");
         press(Qt::Key_Home);
         QCOMPARE(f.ui().LabelMnthShade->text(), "December 2026");
-        form.settingsPanel().Label5_Click();
+        press(Qt::Key_Comma, Qt::ControlModifier);
+        QVERIFY(f.ui().Settings->isVisible());
         f.ui().Combo1->setFocus();
         QTest::keyClick(f.ui().Combo1, Qt::Key_Right); // the list's, not the month's
         QCOMPARE(f.ui().LabelMnthShade->text(), "December 2026");
