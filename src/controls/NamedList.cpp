@@ -23,7 +23,14 @@ public:
     int childCount() const override { return 1; }
     QAccessibleInterface* child(int index) const override
     {
-        return index == 0 ? QAccessible::queryAccessibleInterface(list()->view()) : nullptr;
+        if (index != 0)
+            return nullptr;
+        // The chosen entry is the selected one there, which is how AT-SPI tells the value;
+        // the list marks it itself only while its popup is open.
+        QAbstractItemView* view = list()->view();
+        view->setCurrentIndex(list()->model()->index(list()->currentIndex(), list()->modelColumn(),
+                                                     list()->rootModelIndex()));
+        return QAccessible::queryAccessibleInterface(view);
     }
     int indexOfChild(const QAccessibleInterface* child) const override
     {
