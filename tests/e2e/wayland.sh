@@ -55,7 +55,7 @@ shows_picture_keeps_place() { # colour env...
   app=$!
   wait_for 15 picture_shown "$colour" || { fail "no picture on the screen"; cat "$work/artcal.log"; return 1; }
   # A window system's move used to be saved half a second later; none may be now.
-  if wait_for 3 place_changed; then fail "Window.dat changed: $(od -An -c "$state/Window.dat")"; return 1; fi
+  if wait_for 2 place_changed; then fail "Window.dat changed: $(od -An -c "$state/Window.dat")"; return 1; fi
   kill -0 "$app" || fail "the widget ended" || return 1
   kill "$app"; wait "$app" 2>/dev/null; app=
   place_changed && fail "Window.dat changed at the end"
