@@ -22,8 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
 # Qt's menus and dialogs follow the desktop's style with the theme. Qt opens pages and
 # folders with xdg-open, else with $BROWSER or a browser it knows by name; with none
-# of them the widget logs that nothing opened and runs on.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-gtk-platformtheme, xdg-utils")
+# of them the widget logs that nothing opened and runs on. qt6-wayland lets it run in a
+# Wayland session without XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-gtk-platformtheme, qt6-wayland, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${PROJECT_SOURCE_DIR}/packaging/postinst
   ${PROJECT_SOURCE_DIR}/packaging/postrm)

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Form1.h"
 
+#include "app/AppIcon.h"
 #include "app/FormCommands.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
+#include "controls/NamedList.h"
+#include "controls/Pressable.h"
+#include "platform/Display.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowMove.h"
@@ -23,6 +27,7 @@ Form1::Form1(const Options& options, QWidget* parent)
       m_skin(std::make_unique<SkinImages>(options.stateDir, options.artFolders))
 {
     setWindowTitle(QStringLiteral("artcal")); // what the taskbar and window lists show
+    setWindowIcon(AppIcon::icon());
     // A desktop widget is rarely the active window; the picture's tooltip must show anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::StrongFocus); // the window itself holds the focus, not a list
@@ -34,6 +39,7 @@ Form1::Form1(const Options& options, QWidget* parent)
 
     createControls();
     createFeatures();
+    orderKeyboard();
     Form_Load();
     restorePlace();
     // The art is painted before the window maps, so its first frame is the finished one.
@@ -50,6 +56,7 @@ void Form1::createControls()
     LabelMnthShade = new SkinLabel(this, monthCaption, QStringLiteral("January 2006"));
     LabelMnthShade->setAlignment(Qt::AlignCenter);
     LabelMnthShade->setFont(SkinLayout::font(SkinLayout::sans, 11, QFont::Bold));
+    CaptionButton = new HotSpot(this, monthCaption);
     Image1Label = new SkinLabel(this, hoverArea);
     Image1Label->setTag(QStringLiteral("MouseOut"));
     LabelExit = new HotSpot(this, closeButton);
@@ -81,7 +88,6 @@ void Form1::createControls()
         spot->setCursor(Qt::PointingHandCursor);
     // The buttons that run a command take their words from it (see describeButtons).
     const std::pair<HotSpot*, const char*> buttons[] = {
-        {Label5, "Settings"},
         {Label7, "Weather"},
         {Label2, "View My Gallery"},
     };
@@ -110,8 +116,8 @@ void Form1::createControls()
     Combo2 = new QComboBox(Settings);
     Combo2->setGeometry(sourceBox);
     Combo2->addItems({QStringLiteral("All"), QStringLiteral("My Gallery")});
-    Combo1->setAccessibleName(QStringLiteral("Update interval"));
-    Combo2->setAccessibleName(QStringLiteral("Picture source"));
+    NamedList::name(Combo1, QStringLiteral("Refresh interval"));
+    NamedList::name(Combo2, QStringLiteral("Picture category"));
     for (QComboBox* combo : {Combo1, Combo2})
         combo->setFocusPolicy(Qt::TabFocus); // a click draws no focus frame on the panel
     Settings->hide();
@@ -137,8 +143,8 @@ void Form1::createFeatures()
     dayTemplate->setTextColour(SkinLayout::dayBlue);
     dayTemplate->hide();
     m_calendar = std::make_unique<Calendar>(Calendar::Controls{Picture1, dayTemplate, DaysChooseImg,
-                                                               LabelMnthShade, Label11, Label12,
-                                                               Label13, Label7},
+                                                               LabelMnthShade, CaptionButton,
+                                                               Label11, Label12, Label13, Label7},
                                             m_options.serverBase);
     m_cycle = std::make_unique<PictureCycle>(m_options.stateDir, m_options.serverBase, m_http,
                                              static_cast<PictureView&>(*this));
@@ -166,14 +172,29 @@ void Form1::describeButtons()
 {
     using Id = FormCommands::Id;
     const std::pair<HotSpot*, Id> buttons[] = {
-        {LabelExit, Id::Close},       {Label6, Id::Fetch},      {Label9, Id::AddToGallery},
-        {Label11, Id::PreviousMonth}, {Label12, Id::NextMonth}, {Label13, Id::OpenHomePage},
-        {Label1, Id::CloseSettings},
+        {LabelExit, Id::Close},       {Label6, Id::Fetch},         {Label9, Id::AddToGallery},
+        {Label11, Id::PreviousMonth}, {Label12, Id::NextMonth},    {Label13, Id::OpenHomePage},
+        {Label5, Id::OpenSettings},   {Label1, Id::CloseSettings},
     };
     for (const auto& [button, id] : buttons)
         button->describe(m_commands->action(id)->toolTip());
     // The picture's tooltip tells how the refreshes go; its name, what a click does.
-    Image1->setAccessibleName(m_commands->action(Id::OpenPicturePage)->toolTip());
+    Image1->name(m_commands->action(Id::OpenPicturePage)->toolTip());
+}
+
+void Form1::orderKeyboard()
+{
+    // Tab goes through the buttons as the eye reads the skin, top to bottom; the open
+    // panel's lists and close button follow the button that opened it.
+    QWidget* const order[] = {Image1,        Label6,  Label9, Label2, Label13, Label7, Label11,
+                              CaptionButton, Label12, Label5, Combo2, Combo1,  Label1, LabelExit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    // The window itself has the focus when it is activated, not its first button (which
+    // Enter would press unseen): the first Tab goes to the picture.
+    setFocus();
+    // The focus mark in the skin's colours: today's marker, the hover box.
+    Pressable::setMarkColours(this, QColor(SkinLayout::markerColour), SkinLayout::hoverYellow);
 }
 
 void Form1::Form_Load()
@@ -319,6 +340,10 @@ void Form1::restorePlace()
     m_placeSaver.setSingleShot(true);
     m_placeSaver.setInterval(500);
     connect(&m_placeSaver, &QTimer::timeout, this, &Form1::savePlace);
+    // On Wayland the compositor places the window and tells it nothing: the place kept
+    // for an X11 session stays as it is for the next one.
+    if (platform::nativeWayland())
+        return;
     const WindowPlace::Place place = WindowPlace::read(placeFile());
     setWindowFlag(Qt::WindowStaysOnTopHint, place.keepAbove);
     if (!place.position)
@@ -326,14 +351,13 @@ void Form1::restorePlace()
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->geometry();
-    if (WindowPlace::isSeen(*place.position, size(), screens))
-        move(*place.position);
-    else if (const QScreen* primary = QGuiApplication::primaryScreen())
-        move(primary->availableGeometry().topLeft() + QPoint(24, 24));
+    move(WindowPlace::placeOn(*place.position, size(), screens));
 }
 
 void Form1::savePlace()
 {
+    if (platform::nativeWayland())
+        return;
     QString error;
     if (!WindowPlace::write(placeFile(), {pos(), keepsAbove()}, &error))
         qCWarning(lcState) << "cannot keep the window's place:" << error;
@@ -342,7 +366,9 @@ void Form1::savePlace()
 void Form1::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (isVisible())
+    // Only the user's moves count: the window system's own (at the start, for instance)
+    // leave the saved place alone.
+    if (m_userMoving)
         m_placeSaver.start(); // once the move has come to rest
 }
 
@@ -356,6 +382,7 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::mousePressEvent(QMouseEvent* event)
 {
     // Only presses on the bare skin arrive here: every control keeps its own.
-    platform::DragForm(this, event->globalPosition().toPoint());
+    m_userMoving = true;
+    platform::DragForm(this, event->globalPosition().toPoint(), [this] { m_userMoving = false; });
     event->accept();
 }

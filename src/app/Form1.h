@@ -81,8 +81,10 @@ private:
     void createControls();
     void createFeatures();
     void describeButtons();
+    void orderKeyboard();
     void LabelExit_Click();
-    // Back where it was put, on a screen there is today; saved once a move ends.
+    // Back where it was put, wholly on a screen there is today; saved once a move by the
+    // user has come to rest, or keep-above changed.
     void restorePlace();
     void savePlace();
     QString placeFile() const;
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<MyGallery> m_myGallery;
     std::unique_ptr<HoverTracker> m_hoverTracker;
     QTimer m_placeSaver;
+    bool m_userMoving = false; // from a press on the bare skin to the end of its move
     bool m_painted = false;
     QString m_status; // what the picture cycle says
     QString m_notice; // what the widget itself says

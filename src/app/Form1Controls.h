@@ -41,6 +41,7 @@ struct Form1Controls
     HotSpot* LabelExit;
     SkinLabel* Image1Label;
     SkinLabel* LabelMnthShade;
+    HotSpot* CaptionButton; // the caption's face to the keyboard and to screen readers
 
     TagTimer* CursorEvents;
     TagTimer* Timer1;

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "picture/PictureStatus.h"
 #include "platform/Autostart.h"
+#include "platform/Display.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 
@@ -114,7 +115,13 @@ const Command commands[] = {
      {},
      Section::Window,
      [](Form1& form, bool on) { form.keepAbove(on); },
-     [](const Form1& form) { return form.keepsAbove(); }},
+     [](const Form1& form) { return form.keepsAbove(); },
+     [](Form1&) { return !platform::nativeWayland(); }}, // Wayland lets no window ask
+    {Id::OpenSettings,
+     "&Settings",
+     {Qt::CTRL | Qt::Key_Comma},
+     Section::Window,
+     [](Form1& form, bool) { form.settingsPanel().Label5_Click(); }},
     {Id::StartAtLogin,
      "Start at &login",
      {},

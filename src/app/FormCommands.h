@@ -27,6 +27,7 @@ public:
         OpenGalleryFolder,
         BackToToday,
         KeepAbove,
+        OpenSettings,
         StartAtLogin,
         ClearHistory,
         About,

@@ -11,6 +11,7 @@
 #include "platform/UrlOpener.h"
 
 #include <QMouseEvent>
+#include <QTimeZone>
 
 Calendar::Calendar(const Controls& controls, const QString& serverBase)
     : m_dayLabels{controls.dayTemplate}, m_controls(controls), m_serverBase(serverBase)
@@ -22,6 +23,10 @@ Calendar::Calendar(const Controls& controls, const QString& serverBase)
     controls.monthCaption->installEventFilter(this);
     controls.monthCaption->setToolTip(QStringLiteral("Back to today"));
     controls.monthCaption->setCursor(Qt::PointingHandCursor);
+    // The caption's face to the keyboard and to screen readers; the mouse clicks the label.
+    controls.captionButton->setAttribute(Qt::WA_TransparentForMouseEvents);
+    controls.captionButton->describe(controls.monthCaption->toolTip());
+    connect(controls.captionButton, &HotSpot::clicked, this, &Calendar::backToToday);
 }
 
 void Calendar::backToToday()
@@ -42,9 +47,15 @@ void Calendar::Timer1_Timer()
 
 qint64 Calendar::msToNextDay()
 {
-    // A little past midnight: a coarse timer may wake a second early.
+    // A little past the next day's first moment: a coarse timer may wake a second early.
+    // That moment is not always midnight: where the clocks skip it the day starts an hour
+    // later, and where midnight comes twice the day starts at the first.
     const QDateTime now = platform::clock().now();
-    return now.msecsTo(QDateTime(now.date().addDays(1), QTime(0, 0))) + 2000;
+    const QDate tomorrow = now.date().addDays(1);
+    const QDateTime start = now.timeSpec() == Qt::TimeZone
+                                ? tomorrow.startOfDay(now.timeZone())
+                                : tomorrow.startOfDay(now.timeSpec(), now.offsetFromUtc());
+    return now.msecsTo(start) + 2000;
 }
 
 void Calendar::rebuild(int year, int month, const QDate& today)
@@ -65,6 +76,7 @@ void Calendar::rebuild(int year, int month, const QDate& today)
         m_dayLabels << label;
     }
     m_controls.monthCaption->setText(layout.caption);
+    m_controls.captionButton->setAccessibleName(layout.caption);
 
     // Only today's own month carries the marker.
     const bool todayShown = today.year() == year && today.month() == month;

@@ -24,6 +24,7 @@ public:
         SkinLabel* dayTemplate;  // DayTemplate: a hidden day label the others copy
         ImageBox* todayMarker;   // DaysChooseImg
         SkinLabel* monthCaption; // LabelMnthShade
+        HotSpot* captionButton;  // over it, for the keyboard: back to today
         HotSpot* previousButton; // Label11: the previous month
         HotSpot* nextButton;     // Label12: the next month
         HotSpot* homeLink;       // Label13: the server's home page

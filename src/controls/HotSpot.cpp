@@ -2,25 +2,12 @@
 #include "controls/HotSpot.h"
 
 #include "controls/PassMenu.h"
+#include "controls/Pressable.h"
 
-#include <QAccessibleWidget>
 #include <QMouseEvent>
-
-namespace {
-QAccessibleInterface* accessibleHotSpot(const QString&, QObject* object)
-{
-    // Only one that says what it does: a hot spot may serve as a bare picture too.
-    auto* spot = qobject_cast<HotSpot*>(object);
-    return spot && !spot->accessibleName().isEmpty()
-               ? new QAccessibleWidget(spot, QAccessible::Button)
-               : nullptr;
-}
-} // namespace
 
 HotSpot::HotSpot(QWidget* parent, const QRect& geometry) : QWidget(parent)
 {
-    static const bool accessible = (QAccessible::installFactory(accessibleHotSpot), true);
-    Q_UNUSED(accessible);
     setGeometry(geometry);
     // A press on a control is the control's: it must never reach the window and move it.
     setAttribute(Qt::WA_NoMousePropagation);
@@ -29,6 +16,12 @@ HotSpot::HotSpot(QWidget* parent, const QRect& geometry) : QWidget(parent)
 void HotSpot::describe(const QString& what)
 {
     setToolTip(what);
+    name(what);
+}
+
+void HotSpot::name(const QString& what)
+{
+    Pressable::make(this, [this] { emit clicked(); });
     setAccessibleName(what);
 }
 

@@ -4,8 +4,8 @@
 #include <QWidget>
 
 // A caption-less, transparent control laid over a painted button of the skin. It draws
-// nothing and turns a left click inside its rectangle into clicked(). To assistive
-// technology it is a button, named by its accessible name.
+// nothing and turns a left click inside its rectangle into clicked(). Once named, it is
+// a button for the keyboard and for assistive technology too (Pressable).
 class HotSpot : public QWidget
 {
     Q_OBJECT
@@ -14,6 +14,8 @@ public:
 
     // What the button does, in a few words: its tooltip and its accessible name.
     void describe(const QString& what);
+    // Its accessible name alone, where the tooltip says something else.
+    void name(const QString& what);
 
 signals:
     void clicked();

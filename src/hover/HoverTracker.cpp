@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 const QString mouseOver = QStringLiteral("MouseOver");
@@ -23,9 +24,25 @@ HoverTracker::HoverTracker(const Controls& controls) : m_controls(controls)
 
 bool HoverTracker::eventFilter(QObject*, QEvent* event)
 {
-    // A window that maps under the pointer gets no enter event: its first tick tells.
-    if (event->type() == QEvent::Enter || event->type() == QEvent::Show)
-        m_controls.pointerPoll->start();
+    switch (event->type()) {
+    case QEvent::Show:
+        // The native window's own events too: after a move by the window system (the
+        // compositor's, on Wayland) the pointer enters the window but no widget hears of
+        // it. A change of flags makes a new native window.
+        if (QWindow* handle = m_controls.window->windowHandle(); handle != m_handle) {
+            m_handle = handle;
+            if (handle)
+                handle->installEventFilter(this);
+        }
+        [[fallthrough]];
+    case QEvent::Enter:     // a window that maps under the pointer gets none: its first
+    case QEvent::MouseMove: // tick tells
+        if (!m_controls.pointerPoll->isActive())
+            m_controls.pointerPoll->start();
+        break;
+    default:
+        break;
+    }
     return false;
 }
 

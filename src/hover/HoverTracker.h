@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWindow>
 
 class LineControl;
 class SkinLabel;
@@ -11,7 +13,7 @@ class QWidget;
 // Draws the light-yellow box around the picture while the pointer is over it: a 25 Hz
 // poll compares the pointer with the picture's rectangle on screen, and touches the box
 // only when the state changes. The poll runs only while the pointer is over the window:
-// it starts when the pointer enters (or the window maps under it) and stops at the
+// it starts when the pointer enters or moves (or the window maps under it) and stops at the
 // first tick that finds it outside, so a widget left alone on the desktop sleeps.
 class HoverTracker : public QObject
 {
@@ -36,4 +38,5 @@ private:
     void showBox(bool shown);
 
     Controls m_controls;
+    QPointer<QWindow> m_handle; // the native window whose events are watched too
 };

@@ -3,14 +3,17 @@
 
 #include <QPoint>
 
+#include <functional>
+
 class QWidget;
 
 namespace platform {
 
 // Moves `window` with the pointer after a press at `pressedAt` (global coordinates),
-// until no mouse button is held. A drag with the left button alone is handed to the
-// window system's own move where that is offered (X11 with a window manager, Wayland);
-// every other move the window makes itself.
-void DragForm(QWidget* window, QPoint pressedAt);
+// until no mouse button is held; `ended` runs once the move is over. On Wayland the
+// compositor moves it, whatever the button. On X11 a drag with the left button alone is
+// handed to the window manager where there is one; every other move the window makes
+// itself, and ends where the button is released.
+void DragForm(QWidget* window, QPoint pressedAt, std::function<void()> ended = {});
 
 } // namespace platform

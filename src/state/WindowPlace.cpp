@@ -4,7 +4,6 @@
 #include "state/TextLines.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 namespace WindowPlace {
@@ -32,18 +31,30 @@ bool write(const QString& path, const Place& place, QString* error)
     return TextLines::write(path, lines, error);
 }
 
-bool isSeen(QPoint position, QSize size, const QList<QRect>& screens)
+QPoint placeOn(QPoint position, QSize size, const QList<QRect>& screens)
 {
     // X11 keeps window coordinates in 16 bits; every screen lies well inside them.
-    constexpr qint64 limit = std::numeric_limits<qint16>::max();
-    const qint64 right = qint64(position.x()) + size.width();
-    const qint64 bottom = qint64(position.y()) + size.height();
-    if (std::abs(qint64(position.x())) > limit || std::abs(qint64(position.y())) > limit ||
-        right > limit || bottom > limit)
-        return false;
-    const QPoint centre(int((position.x() + right) / 2), int((position.y() + bottom) / 2));
-    return std::any_of(screens.begin(), screens.end(),
-                       [&centre](const QRect& screen) { return screen.contains(centre); });
+    constexpr int limit = std::numeric_limits<qint16>::max();
+    const QRect wanted(std::clamp(position.x(), -limit, limit - size.width()),
+                       std::clamp(position.y(), -limit, limit - size.height()), size.width(),
+                       size.height());
+    if (screens.isEmpty() ||
+        std::any_of(screens.begin(), screens.end(),
+                    [&wanted](const QRect& screen) { return screen.contains(wanted); }))
+        return wanted.topLeft();
+    // The nearest screen: the one its centre is on, or closest to.
+    const QPoint centre = wanted.center();
+    const auto distance = [&centre](const QRect& screen) {
+        const qint64 dx = std::max({screen.left() - centre.x(), 0, centre.x() - screen.right()});
+        const qint64 dy = std::max({screen.top() - centre.y(), 0, centre.y() - screen.bottom()});
+        return dx * dx + dy * dy;
+    };
+    const QRect screen = *std::min_element(
+        screens.begin(), screens.end(),
+        [&distance](const QRect& a, const QRect& b) { return distance(a) < distance(b); });
+    // Its top-left corner stays on the screen when the window is larger than the screen.
+    return {std::max(screen.left(), std::min(wanted.left(), screen.right() + 1 - size.width())),
+            std::max(screen.top(), std::min(wanted.top(), screen.bottom() + 1 - size.height()))};
 }
 
 } // namespace WindowPlace

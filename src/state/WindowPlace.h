@@ -23,8 +23,10 @@ struct Place
 Place read(const QString& path);
 bool write(const QString& path, const Place& place, QString* error = nullptr);
 
-// Whether a window of `size` put at `position` is seen on one of `screens`: its centre is
-// on one. A rectangle past the coordinates' range is seen nowhere (it would wrap).
-bool isSeen(QPoint position, QSize size, const QList<QRect>& screens);
+// Where a window of `size` saved at `position` opens: there when it lies wholly on one of
+// `screens`, else as near as it can be while wholly on the screen nearest to it, so that
+// none of its buttons is out of reach. A place past the coordinates' range (it would
+// wrap) is brought in first.
+QPoint placeOn(QPoint position, QSize size, const QList<QRect>& screens);
 
 } // namespace WindowPlace

@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <ctime>
+
 using Places = QList<QPoint>;
 
 class TestCalendar : public QObject
@@ -124,6 +126,29 @@ private slots:
             }
         }
         verifyShown(f, QDate::fromString(shown + "-01", Qt::ISODate), marked);
+    }
+
+    // Where the clocks skip midnight (Santiago) or pass it twice (Havana), the calendar
+    // timer still sleeps once until the next day's first moment, a minute away.
+    void midnightInZones_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("start");
+        QTest::newRow("skipped") << QByteArray("America/Santiago") << QDate(2026, 9, 5);
+        QTest::newRow("twice") << QByteArray("America/Havana") << QDate(2026, 10, 31);
+    }
+    void midnightInZones()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, start);
+        qputenv("TZ", zone);
+        tzset();
+        FormFixture f;
+        f.clock.time = QDateTime(start, QTime(23, 59));
+        f.start();
+        QCOMPARE(f.ui().Timer1->interval(), 62000);
+        qputenv("TZ", "UTC");
+        tzset();
     }
 
     void linkButtons()

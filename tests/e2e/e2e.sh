@@ -21,6 +21,7 @@ cleanup() {
 trap cleanup EXIT
 
 log() { echo "e2e: $*"; }
+unset QT_QPA_PLATFORM # the X11 client under test, whatever the caller's tests use
 export XDG_CONFIG_HOME=$work/config # where "Start at login" writes
 # The server's key and scaled pictures
 export XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
@@ -73,6 +74,13 @@ record_is_not() { [ "$(record)" != "$1" ]; }
 category_is() { [ "$(record | cut -d'|' -f4)" = "$1" ]; }
 server_current() { curl -s --max-time 5 "$base/calender/curpic.dat" | paste -sd'|'; }
 window_at() { xdotool getwindowgeometry "$window" | awk '/Position/ {print $2}'; }
+# The pointer is where it grabbed the skin: at 5, 150 of the window.
+held_where_grabbed() {
+  local x y X Y
+  IFS=, read -r x y <<<"$(window_at)"
+  eval "$(xdotool getmouselocation --shell | grep -E '^[XY]=')"
+  [ $((X - x)),$((Y - y)) = 5,150 ]
+}
 # The window is at least 100, 60 pixels from X0, Y0 in the direction SIGN (1 or -1).
 moved_from() { # x0 y0 sign
   local x y; IFS=, read -r x y <<<"$(window_at)"
@@ -186,6 +194,7 @@ drag_with() { # button direction
   xdotool mouseup "$1"
   # A busy machine may be slow to follow: the window gets there, or the drag failed.
   wait_for 10 moved_from "$x0" "$y0" "$2" || fail "button $1 moved the window from $x0,$y0 to $(window_at)" || return 1
+  wait_for 5 held_where_grabbed || fail "button $1 left the window behind the pointer" || return 1
   sleep 0.3
   at=$(window_at)
   xdotool mousemove_relative --sync 0 40; sleep 0.3 # still over the bare skin
@@ -212,7 +221,21 @@ drag_under_openbox() {
   start_widget || return 1
   wait_for 5 bash -c "xprop -id $window WM_STATE | grep -q 'window state'" \
     || fail "openbox does not manage the window" || return 1
-  drag_with 1 1 && drag_with 2 -1 && drag_with 3 1
+  drag_with 1 1 && drag_with 2 -1 && drag_with 3 1 && quick_drag -1
+}
+
+# A press, a motion and a release within a few milliseconds, as a touchpad's tap-drag:
+# the move ends at the release, and the window stays there.
+quick_drag() { # direction
+  local x0 y0 at
+  IFS=, read -r x0 y0 <<<"$(window_at)"
+  xdotool mousemove --window "$window" 5 150 mousedown 1 \
+    mousemove_relative -- $((120 * $1)) $((80 * $1)) mouseup 1
+  wait_for 10 moved_from "$x0" "$y0" "$1" || fail "a quick drag moved the window from $x0,$y0 to $(window_at)" || return 1
+  wait_for 5 held_where_grabbed || fail "a quick drag left the window behind the pointer" || return 1
+  at=$(window_at)
+  xdotool mousemove_relative --sync 0 40; sleep 0.3
+  [ "$(window_at)" = "$at" ] || fail "after a quick drag the window kept following the pointer"
 }
 
 server_down_keeps_the_picture() {
