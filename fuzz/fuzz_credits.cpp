@@ -32,12 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzSupport::quietLogs();
     const QList<QByteArray> parts = FuzzSupport::bytes(data, size).split('\0');
     QString problem;
-    const QJsonObject sidecar = CreditSources::sidecarObject(parts[0], &problem).value_or(QJsonObject());
+    const QJsonObject sidecar =
+        CreditSources::sidecarObject(parts[0], &problem).value_or(QJsonObject());
     FUZZ_CHECK(parts[0].size() <= CreditSources::maxSidecarBytes || !problem.isEmpty());
     MetadataText metadata;
     const QStringList keys = CreditSources::metadataKeys();
     for (qsizetype i = 1; i < parts.size() && i <= keys.size(); ++i)
-        metadata.insert(keys[i - 1], i % 2 ? QString::fromLatin1(parts[i]) : QString::fromUtf8(parts[i]));
+        metadata.insert(keys[i - 1],
+                        i % 2 ? QString::fromLatin1(parts[i]) : QString::fromUtf8(parts[i]));
     const PictureCredits credits = CreditSources::merged(sidecar, metadata);
     for (const PictureCredits::Field& field : PictureCredits::fields)
         FUZZ_CHECK(isClean(credits.*field.value));
