@@ -21,7 +21,8 @@ QByteArray recordAnswer(const QString& baseUrl, const Picture* picture,
                          baseUrl + paths::pictureFile + picture->fileName(), id};
     QString category = picture->category;
     category.replace(u'\n', u' ').replace(u'\r', u' ');
-    // A folder name is short, but one of invalid UTF-8 grows threefold in decoding.
+    // A folder name takes at most 255 bytes on most file systems, but 255 UTF-16 units,
+    // up to 765 bytes, on NTFS and SMB mounts.
     const qsizetype used = (lines.join(u'\n') + u'\n').toUtf8().size();
     lines.append(PictureCredits::utf8Prefix(category, firstLinesBytes - used));
     return (lines + credits.toLines()).join(u'\n').toUtf8();
