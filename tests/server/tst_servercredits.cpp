@@ -168,7 +168,6 @@ void TestServerCredits::credits()
     const QStringList record = QString::fromUtf8(get(port, "/calender/curpic.dat")).split(u'\n');
     QCOMPARE(record.mid(3, 1), QStringList{u"C"_s});
     QCOMPARE(record.mid(4), lines);
-    QVERIFY(record.join(u'\n').left(1000).count(u'\n') >= 3);
     const QByteArray pages = get(port, record[0].mid(record[0].indexOf(u"/picture/"_s)).toUtf8()) +
                              get(port, "/") +
                              get(port, "/calender/mygallery.php?mygallery=" + record[2].toUtf8());
