@@ -6,6 +6,8 @@
 #include "platform/AtomicFile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QtConcurrent/QtConcurrentMap>
 
 using namespace Qt::StringLiterals;
@@ -26,6 +28,9 @@ const QStringList titles[] = {
     {u"Truchet Weave"_s, u"Honeycomb"_s, u"Ripple Field"_s, u"Knotwork"_s, u"Hex Garden"_s,
      u"Moire Rings"_s},
 };
+
+// Beside the category folders of a painted library; hidden, so no category.
+const QString paintedMark = u".artcal-demo-art"_s;
 
 struct Job
 {
@@ -94,7 +99,31 @@ bool renderLibrary(const QString& root, quint32 seed)
             qCCritical(lcServer) << "cannot write" << path << error;
         return ok;
     });
-    return !written.contains(false);
+    if (written.contains(false))
+        return false;
+    QFile mark(QDir(root).filePath(paintedMark));
+    if (!mark.open(QIODevice::WriteOnly)) {
+        qCCritical(lcServer) << "cannot write" << mark.fileName() << mark.errorString();
+        return false;
+    }
+    return true;
+}
+
+PictureCredits credits(const QString& root, const QString& relativePath)
+{
+    const QString category = relativePath.section(u'/', 0, 0);
+    const int categoryIndex = int(categories().indexOf(category));
+    const QString name = relativePath.section(u'/', 1);
+    if (categoryIndex < 0 || !name.endsWith(u".jpg"_s) ||
+        !titles[categoryIndex].contains(name.chopped(4)) ||
+        !QFileInfo::exists(QDir(root).filePath(paintedMark)))
+        return {};
+    PictureCredits credits;
+    credits.title = name.chopped(4);
+    credits.licence = u"CC0 1.0"_s;
+    credits.licenceUrl = u"https://creativecommons.org/publicdomain/zero/1.0/"_s;
+    credits.credit = u"artcal demo art"_s;
+    return credits;
 }
 
 } // namespace server::DemoArt

@@ -4,6 +4,8 @@
 #include "Library.h"
 #include "ProtocolPaths.h"
 
+#include <QUrl>
+
 #include <algorithm>
 #include <iterator>
 
@@ -35,6 +37,10 @@ figure { margin: 0; }
 .grid img { width: 100%; aspect-ratio: 4 / 3; object-fit: cover; border-radius: 6px;
   display: block; background: #1d1f25; box-shadow: 0 6px 18px rgba(0,0,0,.45); }
 figcaption { color: #b9b5ab; font-size: .92rem; margin-top: 6px; }
+figcaption small { display: block; color: #8d8a83; }
+.credits { display: grid; grid-template-columns: max-content 1fr; gap: 4px 18px; margin: 18px 0 0; }
+.credits dt { color: #8d8a83; }
+.credits dd { margin: 0; }
 .hero img { width: 100%; height: auto; border-radius: 8px; box-shadow: 0 10px 34px rgba(0,0,0,.6); }
 .meta { color: #b9b5ab; margin: 12px 0 0; }
 .note { color: #8d8a83; max-width: 46em; }
@@ -59,23 +65,67 @@ QString idText(const Picture& picture)
     return QString::number(picture.id);
 }
 
-// A thumbnail linking to the picture's page, captioned with its title.
-QString figure(const Picture& picture, bool withCategory)
+// What a picture is called on the pages: its title, else its file name.
+QString titleOf(const Picture& picture, const PictureCredits& credits)
 {
-    const QString title = htmlEscape(picture.title());
-    QString caption = title;
-    if (withCategory)
-        caption += u" · "_s + htmlEscape(picture.category);
-    return u"<figure><a href=\""_s + paths::picturePage + idText(picture) + u"\"><img src=\""_s +
-           paths::thumbnail + idText(picture) + u".jpg\" alt=\""_s + title +
-           u"\" loading=\"lazy\"></a><figcaption>"_s + caption + u"</figcaption></figure>\n"_s;
+    return credits.title.isEmpty() ? picture.title() : credits.title;
 }
 
-QString grid(const QList<const Picture*>& pictures, bool withCategory)
+// "Title · Creator", or the title alone.
+QString caption(const Picture& picture, const PictureCredits& credits)
+{
+    QString caption = htmlEscape(titleOf(picture, credits));
+    if (!credits.creator.isEmpty())
+        caption += u" · "_s + htmlEscape(credits.creator);
+    return caption;
+}
+
+// `text` linked to `url` when that is a web address, else `text` alone.
+QString linked(const QString& text, const QString& url)
+{
+    const QUrl address(url, QUrl::StrictMode);
+    if (!address.isValid() || address.host().isEmpty() ||
+        (address.scheme() != u"http" && address.scheme() != u"https"))
+        return htmlEscape(text);
+    return u"<a href=\""_s + htmlEscape(address.toString(QUrl::FullyEncoded)) +
+           u"\" rel=\"noopener noreferrer\">"_s + htmlEscape(text) + u"</a>"_s;
+}
+
+// The credits known, as a list of terms, each escaped.
+QString creditList(const PictureCredits& credits)
+{
+    QString rows;
+    const auto row = [&rows](const QString& term, const QString& html) {
+        if (!html.isEmpty())
+            rows += u"<dt>"_s + term + u"</dt><dd>"_s + html + u"</dd>\n"_s;
+    };
+    row(u"Title"_s, htmlEscape(credits.title));
+    row(u"Creator"_s, htmlEscape(credits.creator));
+    row(u"Date"_s, htmlEscape(credits.date));
+    const QString licence = credits.licence.isEmpty() ? credits.licenceUrl : credits.licence;
+    row(u"Licence"_s, linked(licence, credits.licenceUrl));
+    row(u"Source"_s, linked(credits.source, credits.source));
+    row(u"Credit"_s, htmlEscape(credits.credit));
+    return rows.isEmpty() ? rows : u"<dl class=\"credits\">\n"_s + rows + u"</dl>\n"_s;
+}
+
+// A thumbnail linking to the picture's page, captioned with its title and creator.
+QString figure(const Picture& picture, const PictureCredits& credits, bool withCategory)
+{
+    QString text = caption(picture, credits);
+    if (withCategory)
+        text += u"<small>"_s + htmlEscape(picture.category) + u"</small>"_s;
+    return u"<figure><a href=\""_s + paths::picturePage + idText(picture) + u"\"><img src=\""_s +
+           paths::thumbnail + idText(picture) + u".jpg\" alt=\""_s +
+           htmlEscape(titleOf(picture, credits)) + u"\" loading=\"lazy\"></a><figcaption>"_s +
+           text + u"</figcaption></figure>\n"_s;
+}
+
+QString grid(const QList<const Picture*>& pictures, const CreditsOf& creditsOf, bool withCategory)
 {
     QString html = u"<div class=\"grid\">\n"_s;
     for (const Picture* picture : pictures)
-        html += figure(*picture, withCategory);
+        html += figure(*picture, creditsOf(*picture), withCategory);
     return html + u"</div>\n"_s;
 }
 
@@ -103,7 +153,7 @@ QString htmlEscape(QStringView text)
     return escaped;
 }
 
-QByteArray home(const Library& library)
+QByteArray home(const Library& library, const CreditsOf& creditsOf)
 {
     QString body;
     if (library.pictures().isEmpty())
@@ -114,29 +164,31 @@ QByteArray home(const Library& library)
         body += u"<section>\n<h2>"_s + htmlEscape(category) + u"<small>"_s +
                 QString::number(pictures.size()) +
                 (pictures.size() == 1 ? u" picture"_s : u" pictures"_s) + u"</small></h2>\n"_s +
-                grid(pictures.first(std::min(pictures.size(), thumbnailsPerCategory)), false) +
+                grid(pictures.first(std::min(pictures.size(), thumbnailsPerCategory)), creditsOf,
+                     false) +
                 u"</section>\n"_s;
     }
     return page(u"artcal pictures"_s, body);
 }
 
-QByteArray picture(const Picture& picture)
+QByteArray picture(const Picture& picture, const PictureCredits& credits)
 {
     const QString file = paths::pictureFile + picture.fileName();
+    const QString title = titleOf(picture, credits);
     const QString body = u"<figure class=\"hero\"><a href=\""_s + file + u"\"><img src=\""_s +
-                         file + u"\" alt=\""_s + htmlEscape(picture.title()) +
-                         u"\"></a></figure>\n<p class=\"meta\">Category: "_s +
+                         file + u"\" alt=\""_s + htmlEscape(title) + u"\"></a></figure>\n"_s +
+                         creditList(credits) + u"<p class=\"meta\">Category: "_s +
                          htmlEscape(picture.category) + u" · picture "_s + idText(picture) +
                          u" · <a href=\""_s + file + u"\">full size</a></p>\n"_s;
-    return page(picture.title(), body);
+    return page(title, body);
 }
 
-QByteArray gallery(const QList<const Picture*>& pictures)
+QByteArray gallery(const QList<const Picture*>& pictures, const CreditsOf& creditsOf)
 {
     const QString body =
         pictures.isEmpty()
             ? u"<p class=\"note\">None of the saved pictures is in this library.</p>\n"_s
-            : grid(pictures, true);
+            : grid(pictures, creditsOf, true);
     return page(u"My Gallery"_s, body);
 }
 
@@ -148,7 +200,7 @@ QByteArray weather()
                 u"own here, put it into the library folder as <code>weather.htm</code>.</p>\n"_s);
 }
 
-QByteArray randomPick(const Picture* picked, const QString& category)
+QByteArray randomPick(const Picture* picked, const QString& category, const CreditsOf& creditsOf)
 {
     if (!picked) {
         const QString what = category.isEmpty() ? u"The library holds no pictures."_s
@@ -156,7 +208,8 @@ QByteArray randomPick(const Picture* picked, const QString& category)
                                                       htmlEscape(category) + u"”."_s;
         return page(u"No picture"_s, u"<p class=\"note\">"_s + what + u"</p>\n"_s);
     }
-    return page(u"Picked: "_s + picked->title(), grid({picked}, true));
+    return page(u"Picked: "_s + titleOf(*picked, creditsOf(*picked)),
+                grid({picked}, creditsOf, true));
 }
 
 QByteArray error(int status, const QString& message)

@@ -115,8 +115,8 @@ const Picture* pickAvoiding(QList<const Picture*> candidates, const std::vector<
 
 PictureServer::PictureServer(const Options& options)
     : m_pickKey(options.pickKey), m_trustedProxy(options.trustedProxy),
-      m_library(options.libraryPath, options.rescanInterval), m_random(options.seed),
-      m_scaled(options.scaledFolder, options.scaledCapacity),
+      m_library(options.libraryPath, options.rescanInterval), m_credits(options.libraryPath),
+      m_random(options.seed), m_scaled(options.scaledFolder, options.scaledCapacity),
       m_http(
           [this](const HttpRequest& request, HttpResponse& response) { handle(request, response); },
           options.limits)
@@ -151,7 +151,7 @@ void PictureServer::handle(const HttpRequest& request, HttpResponse& response)
     case Kind::Weather:
         return serveWeather(response);
     case Kind::Home:
-        return setHtml(response, HtmlPages::home(*m_library.library()));
+        return setHtml(response, HtmlPages::home(*m_library.library(), creditsOf()));
     case Kind::PicturePage:
     case Kind::PictureFile:
     case Kind::Thumbnail:
@@ -167,10 +167,15 @@ void PictureServer::servePicture(const RequestRoute& route, const HttpRequest& r
     if (!picture || (route.kind == Kind::PictureFile && route.suffix != picture->suffix))
         return setError(response, 404, u"No Such Picture"_s);
     if (route.kind == Kind::PicturePage)
-        return setHtml(response, HtmlPages::picture(*picture));
+        return setHtml(response, HtmlPages::picture(*picture, m_credits.credits(*picture)));
     if (route.kind == Kind::PictureFile)
         return servePictureFile(*picture, route.shownSize, request, response);
     serveThumbnail(*picture, request, response);
+}
+
+HtmlPages::CreditsOf PictureServer::creditsOf()
+{
+    return std::bind_front(&CreditsCache::credits, &m_credits);
 }
 
 std::string PictureServer::clientOf(const HttpRequest& request) const
@@ -195,7 +200,7 @@ void PictureServer::serveRandomPick(const RequestRoute& route, const HttpRequest
         pickAvoiding(library->candidates(route.category), before.recent, m_random);
     const std::optional<quint64> id = picked ? std::optional(picked->id) : std::nullopt;
     m_currentPictures.remember(client, id);
-    setHtml(response, HtmlPages::randomPick(picked, route.category));
+    setHtml(response, HtmlPages::randomPick(picked, route.category, creditsOf()));
     response.setHeader("Cache-Control", "no-store");
     response.setHeader("Set-Cookie", PickCookie::header(before.after(id), m_pickKey));
 }
@@ -209,7 +214,8 @@ void PictureServer::serveCurrentRecord(const HttpRequest& request, HttpResponse&
     const Picture* picture = pick && pick->id ? library->find(*pick->id) : nullptr;
     const QString base = baseUrl(request.header("Host"), request.localAddress, request.localPort);
     response.contentType = "text/plain; charset=utf-8";
-    response.body = recordAnswer(base, picture);
+    response.body =
+        recordAnswer(base, picture, picture ? m_credits.credits(*picture) : PictureCredits());
     response.setHeader("Cache-Control", "no-store");
 }
 
@@ -221,7 +227,7 @@ void PictureServer::serveGallery(const RequestRoute& route, HttpResponse& respon
         if (const Picture* picture = library->find(id))
             pictures.append(picture);
     }
-    setHtml(response, HtmlPages::gallery(pictures));
+    setHtml(response, HtmlPages::gallery(pictures, creditsOf()));
 }
 
 void PictureServer::serveWeather(HttpResponse& response)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "CreditsCache.h"
 #include "CurrentPictures.h"
+#include "HtmlPages.h"
 #include "HttpServer.h"
 #include "LibraryStore.h"
 #include "RandomPicker.h"
@@ -61,10 +63,12 @@ private:
     void deferDecode(const Picture& picture, const HttpRequest& request, HttpResponse& response,
                      std::function<void(HttpResponse&)> decode);
     std::string clientOf(const HttpRequest& request) const;
+    HtmlPages::CreditsOf creditsOf();
 
     const QByteArray m_pickKey;
     const std::string m_trustedProxy;
     LibraryStore m_library;
+    CreditsCache m_credits;
     CurrentPictures m_currentPictures;
     RandomPicker m_random;
     ThumbnailCache m_thumbnails;

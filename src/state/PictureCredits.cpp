@@ -24,14 +24,18 @@ QString PictureCredits::clean(QStringView value)
             c == QChar::ParagraphSeparator)
             c = u' ';
     }
-    text = text.trimmed();
-    QByteArray utf8 = text.toUtf8();
-    if (utf8.size() <= maxValueBytes)
-        return text;
-    qsizetype end = maxValueBytes;
+    return utf8Prefix(text.trimmed(), maxValueBytes).trimmed();
+}
+
+QString PictureCredits::utf8Prefix(QStringView text, qsizetype maxBytes)
+{
+    const QByteArray utf8 = text.toUtf8();
+    if (utf8.size() <= maxBytes)
+        return text.toString();
+    qsizetype end = maxBytes;
     while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
         --end; // utf8[end] starts the first character that does not fit
-    return QString::fromUtf8(utf8.left(end)).trimmed();
+    return QString::fromUtf8(utf8.left(end));
 }
 
 bool PictureCredits::set(QStringView lineKey, QStringView value)

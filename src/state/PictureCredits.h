@@ -35,6 +35,8 @@ struct PictureCredits
     // Controls (CR and LF among them) become spaces, spaces at both ends go, and the
     // rest is cut to `maxValueBytes` of UTF-8 on a character boundary.
     static QString clean(QStringView value);
+    // The first characters of `text` that take at most `maxBytes` of UTF-8.
+    static QString utf8Prefix(QStringView text, qsizetype maxBytes);
 
     // Stores a cleaned value; false when `key` names no field.
     bool set(QStringView lineKey, QStringView value);

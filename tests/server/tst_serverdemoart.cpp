@@ -53,6 +53,13 @@ void TestServerDemoArt::library()
             seen.insert(pixels);
         }
     }
+    // The painted pictures credit themselves; a picture of the same name elsewhere does not.
+    const PictureCredits credits = DemoArt::credits(m_library.path(), "Abstract/Drift.jpg");
+    QCOMPARE(credits.toLines(),
+             QStringList({"Title: Drift", "Licence: CC0 1.0",
+                          "LicenceUrl: https://creativecommons.org/publicdomain/zero/1.0/",
+                          "Credit: artcal demo art"}));
+    QVERIFY(DemoArt::credits(QDir::tempPath(), "Abstract/Drift.jpg").isEmpty());
 }
 
 void TestServerDemoArt::paint_data()
