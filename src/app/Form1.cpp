@@ -291,9 +291,13 @@ void Form1::updateStatus()
     parts.removeAll(QString());
     const QString text = parts.join(QStringLiteral("\n\n"));
     // A tooltip whose first line looks like markup renders as rich text: the picture's
-    // title could. Given as escaped rich text it always reads as the words it holds;
-    // assistive technology, which would read the tooltip's markup, gets the words.
-    Image1->setToolTip(text.isEmpty() ? QString() : Qt::convertFromPlainText(text));
+    // title could. Given as escaped rich text it always reads as the words it holds,
+    // line for line as plain text would (no wrapping); assistive technology, which would
+    // read the tooltip's markup, gets the words.
+    const QString lines = text.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>"));
+    Image1->setToolTip(text.isEmpty()
+                           ? QString()
+                           : QStringLiteral("<p style='white-space:pre'>%1</p>").arg(lines));
     Image1->setAccessibleDescription(text);
 }
 
