@@ -23,8 +23,8 @@ void SettingsPanel::loadChoices()
     const std::optional<QStringList> categories =
         TextLines::read(statePath(StateFiles::categories));
     if (!categories)
-        qCWarning(lcState)
-            << "cannot read Categories.dat; only \"All\" and \"My Gallery\" are offered";
+        qCWarning(lcState).noquote() << "cannot read" << StateFiles::categories
+                                     << "- only \"All\" and \"My Gallery\" are offered";
     m_controls.sourceList->addItems(categories.value_or(QStringList()));
 
     const SettingsFile::Choices choices =
