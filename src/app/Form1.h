@@ -3,6 +3,8 @@
 
 #include "app/Form1Controls.h"
 #include "calendar/Calendar.h"
+#include "calendar/CalendarSet.h"
+#include "calendar/Subscriptions.h"
 #include "controls/HotSpot.h"
 #include "controls/ImageBox.h"
 #include "controls/LineControl.h"
@@ -50,6 +52,8 @@ public:
     void Image1_Click();
 
     Calendar& calendar() { return *m_calendar; }
+    CalendarSet& calendars() { return *m_calendars; }
+    Subscriptions& subscriptions() { return *m_subscriptions; }
     PictureCycle& cycle() { return *m_cycle; }
     SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     MyGallery& myGallery() { return *m_myGallery; }
@@ -102,6 +106,8 @@ private:
     std::unique_ptr<SkinImages> m_skin;
     std::unique_ptr<FormCommands> m_commands;
     platform::Http m_http; // outlives the users of its transfers
+    std::unique_ptr<CalendarSet> m_calendars;
+    Subscriptions* m_subscriptions = nullptr; // the calendars' child
     std::unique_ptr<Calendar> m_calendar;
     std::unique_ptr<PictureCycle> m_cycle;
     std::unique_ptr<SettingsPanel> m_settingsPanel;
