@@ -4,6 +4,7 @@
 #include "app/FormCommands.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
+#include "calendar/CalendarsDialog.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowMove.h"
@@ -40,7 +41,12 @@ Form1::Form1(const Options& options, QWidget* parent)
         m_skin->image(part, devicePixelRatioF());
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Before the window's actions go: a dialog that closes moves the focus, which the
+    // commands follow.
+    delete m_calendarsDialog;
+}
 
 void Form1::createControls()
 {
@@ -294,6 +300,15 @@ void Form1::contextMenuEvent(QContextMenuEvent* event)
         !Picture1->geometry().contains(event->pos()))
         return event->ignore();
     m_commands->popup(keyboard ? mapToGlobal(Image1->geometry().center()) : event->globalPos());
+}
+
+void Form1::showCalendars()
+{
+    if (!m_calendarsDialog)
+        m_calendarsDialog = new CalendarsDialog(*m_calendars, *m_subscriptions, this);
+    m_calendarsDialog->show();
+    m_calendarsDialog->raise();
+    m_calendarsDialog->activateWindow();
 }
 
 bool Form1::keepsAbove() const

@@ -20,6 +20,7 @@
 #include "settings/SettingsPanel.h"
 
 #include <QComboBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -59,6 +60,9 @@ public:
     MyGallery& myGallery() { return *m_myGallery; }
     HoverTracker& hoverTracker() { return *m_hoverTracker; }
     const Options& options() const { return m_options; }
+
+    // The "Calendars..." dialog, one at a time.
+    void showCalendars();
 
     // Whether the window stays above other windows; the choice is kept with its place.
     bool keepsAbove() const;
@@ -114,6 +118,7 @@ private:
     std::unique_ptr<MyGallery> m_myGallery;
     std::unique_ptr<HoverTracker> m_hoverTracker;
     QTimer m_placeSaver;
+    QPointer<QDialog> m_calendarsDialog;
     bool m_painted = false;
     QString m_status; // what the picture cycle says
     QString m_notice; // what the widget itself says

@@ -2,11 +2,16 @@
 // The month grid: where the days go, midnight on the injected clock, today's marker,
 // the month arrows, and the calendar's two link buttons.
 #include "FormFixture.h"
+#include "calendar/CalendarsDialog.h"
 #include "calendar/MonthLayout.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
+#include <QTreeWidget>
 
 using Places = QList<QPoint>;
 
@@ -216,6 +221,55 @@ private slots:
         for (int i = 0; i < 11; ++i)
             form.calendar().Label12_Click();
         QTRY_COMPARE(days[25]->toolTip(), "Christmas"); // December 2027, read anew
+    }
+
+    // "Calendars...", from the command table: a file added is read at once, its kind
+    // changed and removed, each change kept in Calendars.dat; an address is shown without
+    // its secrets; what is not a calendar is refused with a word.
+    void calendarsDialog()
+    {
+        FormFixture f;
+        f.write("work.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:"
+                            "20261210\r\nSUMMARY:Fair\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        Form1& form = f.start();
+        const QList<QAction*> actions = form.actions();
+        const auto command = std::find_if(actions.begin(), actions.end(),
+                                          [](QAction* a) { return a->text() == "C&alendars..."; });
+        QVERIFY(command != actions.end());
+        (*command)->trigger();
+        auto* dialog = form.findChild<CalendarsDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* list = dialog->findChild<QTreeWidget*>();
+        auto* kind = dialog->findChild<QComboBox*>();
+        QCOMPARE(list->accessibleName(), "Calendars");
+        QCOMPARE(kind->accessibleName(), "Kind");
+
+        dialog->addSource(f.path("work.ics"));
+        const QList<SkinLabel*>& days = CalendarProbe::dayLabels(form.calendar());
+        QTRY_COMPARE(days[10]->toolTip(), "Fair");
+        QCOMPARE(f.read("Calendars.dat"), "events\twork\t" + f.path("work.ics").toUtf8() + "\r\n");
+        kind->setCurrentIndex(1);
+        emit kind->activated(1);
+        QCOMPARE(f.read("Calendars.dat").left(9), "holidays\t");
+        QCOMPARE(days[10]->palette().color(QPalette::WindowText), QColor(255, 216, 150));
+
+        // Port 1 refuses at once: no network beyond this machine.
+        const QString address = "https://me:pw@127.0.0.1:1/u/team.ics?token=secret";
+        dialog->addSource(address);
+        QCOMPARE(list->topLevelItem(1)->text(2), "https://127.0.0.1:1/u/team.ics");
+        QCOMPARE(list->topLevelItem(1)->text(0), "team");
+        for (const QString& bad : {"ftp://cal.example/a.ics", "notes.ics"}) {
+            dialog->addSource(bad);
+            QVERIFY(!dialog->findChildren<QLabel*>().last()->text().isEmpty());
+        }
+        QCOMPARE(list->topLevelItemCount(), 2);
+        list->setCurrentItem(list->topLevelItem(0));
+        const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+        QTest::mouseClick(*std::find_if(buttons.begin(), buttons.end(),
+                                        [](QPushButton* b) { return b->text() == "&Remove"; }),
+                          Qt::LeftButton);
+        QCOMPARE(f.read("Calendars.dat"), "events\tteam\t" + address.toUtf8() + "\r\n");
+        QCOMPARE(days[10]->toolTip(), "");
     }
 };
 
