@@ -101,6 +101,27 @@ private slots:
         if (!problem.isEmpty())
             QCOMPARE(contentOf(copy), first);
     }
+
+    // webcal: https first; a server that never answers the TLS handshake is asked again
+    // over plain http once that attempt times out, and shown as not encrypted.
+    void webcalFallsBack()
+    {
+        FaultServer server;
+        server.route("/cal.ics", {.body = calendarOn("10")});
+        StateDir state;
+        platform::Http http;
+        http.setDeadline(std::chrono::milliseconds(1000));
+        CalendarSet set(state.dir.path());
+        auto* subscriptions = new Subscriptions(set, http);
+        set.showMonth(2026, 12);
+        QString address = server.url("/cal.ics").toString();
+        address.replace(0, 4, "webcal");
+        QVERIFY(set.setEntries({{CalendarList::Kind::Holidays, "Public", address}}));
+        subscriptions->schedule();
+        QTRY_COMPARE(markedDays(set), QList<int>{10});
+        QCOMPARE(set.status(address).encrypted, false);
+        QCOMPARE(server.requests().last().path(), "/cal.ics");
+    }
 };
 
 QTEST_MAIN(TestSubscriptions)
