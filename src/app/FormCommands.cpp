@@ -110,7 +110,7 @@ const Command commands[] = {
      nullptr,
      true},
     {Id::Calendars,
-     "C&alendars...",
+     "Cal&endars...",
      {},
      Section::Window,
      [](Form1& form, bool) { form.showCalendars(); }},

@@ -234,7 +234,7 @@ private slots:
         Form1& form = f.start();
         const QList<QAction*> actions = form.actions();
         const auto command = std::find_if(actions.begin(), actions.end(),
-                                          [](QAction* a) { return a->text() == "C&alendars..."; });
+                                          [](QAction* a) { return a->text() == "Cal&endars..."; });
         QVERIFY(command != actions.end());
         (*command)->trigger();
         auto* dialog = form.findChild<CalendarsDialog*>();
