@@ -121,6 +121,8 @@ bool CalendarsDialog::commit(const QList<Entry>& entries)
     }
     m_problem->clear();
     fill();
+    // A new subscription is fetched now; the timer follows the list.
+    m_subscriptions.schedule();
     return true;
 }
 
@@ -144,11 +146,8 @@ void CalendarsDialog::addSource(const QString& source)
                                                     : QFileInfo(url.fileName()).completeBaseName();
     const Entry entry{Kind::Events, CalendarList::cleanName(name), source};
     entries << entry;
-    if (!commit(entries))
-        return;
-    m_list->setCurrentItem(m_list->topLevelItem(m_list->topLevelItemCount() - 1));
-    if (entry.isAddress())
-        m_subscriptions.refresh(entry);
+    if (commit(entries))
+        m_list->setCurrentItem(m_list->topLevelItem(m_list->topLevelItemCount() - 1));
 }
 
 void CalendarsDialog::addFile()

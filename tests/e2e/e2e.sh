@@ -286,8 +286,9 @@ calendars_from_the_dialog() {
   start_widget || return 1; sleep 1
   shot "$work/offline.png"; calendar_area "$work/offline.png" "$work/c.png"
   [ "$(compare -metric AE "$work/b.png" "$work/c.png" null: 2>&1)" = 0 ] || fail "other marks after the restart offline" || return 1
-  mkdir -p "${ARTCAL_E2E_SHOTS:-$work}"
-  cp "$work"/{no-calendars,dialog,calendars,tooltip,offline}.png "${ARTCAL_E2E_SHOTS:-$work}/"
+  # Kept where ARTCAL_E2E_SHOTS says, to be looked at.
+  [ -z "${ARTCAL_E2E_SHOTS:-}" ] || { mkdir -p "$ARTCAL_E2E_SHOTS" &&
+    cp "$work"/{no-calendars,dialog,calendars,tooltip,offline}.png "$ARTCAL_E2E_SHOTS/"; }
 }
 # The middle of day CALENDAR_DAY's label in the window, this month.
 day_point() {
