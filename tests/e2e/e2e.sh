@@ -9,10 +9,10 @@ set -uo pipefail
 artcal=$1 server=$2 defaults=$3
 work=$(mktemp -d)
 passed=0 failed=0
-app= srv= wm= xvfb= bus=
+app= srv= wm= xvfb= bus= atbus=
 
 cleanup() {
-  for p in $app $srv $wm $xvfb $bus; do kill "$p" 2>/dev/null; done
+  for p in $app $srv $wm $atbus $xvfb $bus; do kill "$p" 2>/dev/null; done
   wait 2>/dev/null
   # Xvfb is no child of this shell: its display is free only once it has gone.
   for _ in $(seq 100); do kill -0 "$xvfb" 2>/dev/null || break; sleep 0.1; done
@@ -283,9 +283,14 @@ calendars_from_the_dialog() {
   xdotool mousemove --window "$window" ${day10% *} ${day10#* }; sleep 2
   import -window root "$work/tooltip.png"
   stop_widget; kill "$srv"; wait "$srv" 2>/dev/null; srv=
-  start_widget || return 1; sleep 1
+  # What a screen reader hears of the 10th, through the accessibility bus.
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/at-spi.log" 2>&1 &
+  atbus=$!
+  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_widget || return 1; sleep 1
   shot "$work/offline.png"; calendar_area "$work/offline.png" "$work/c.png"
   [ "$(compare -metric AE "$work/b.png" "$work/c.png" null: 2>&1)" = 0 ] || fail "other marks after the restart offline" || return 1
+  local heard; heard=$(timeout 30 /usr/bin/python3 "$(dirname "$0")/accessible_description.py" 10)
+  [ "$heard" = "09:30:00 Dentist" ] || fail "the 10th's accessible description: '$heard'" || return 1
   # Kept where ARTCAL_E2E_SHOTS says, to be looked at.
   [ -z "${ARTCAL_E2E_SHOTS:-}" ] || { mkdir -p "$ARTCAL_E2E_SHOTS" &&
     cp "$work"/{no-calendars,dialog,calendars,tooltip,offline}.png "$ARTCAL_E2E_SHOTS/"; }
