@@ -66,6 +66,8 @@ public:
             o.last = o.first.addDays(std::max(days, 1) - 1);
         } else {
             const qint64 start = epoch(t);
+            if (start + seconds < m_windowStart || start > m_windowEnd)
+                return; // far from the span: no need to place it in the local zone
             const QDateTime begin = QDateTime::fromSecsSinceEpoch(start, m_local);
             o.first = begin.date();
             o.start = begin.time();
@@ -162,7 +164,7 @@ void expand(icalcomponent* event, const QSet<QString>& overridden, Collector& c)
         icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
     QHash<int, int> perMonth;
     auto instance = [&](icaltimetype t) {
-        if (isOverride || (!overridden.contains(instanceKey(uid, t, c)) &&
+        if (isOverride || ((overridden.isEmpty() || !overridden.contains(instanceKey(uid, t, c))) &&
                            !icalproperty_recurrence_is_excluded(event, &dtstart, &t)))
             c.add(t, days, seconds, summary, perMonth);
     };
