@@ -5,6 +5,7 @@
 #include "app/FormCommands.h"
 #include "app/SkinImages.h"
 #include "app/SkinLayout.h"
+#include "calendar/CalendarsDialog.h"
 #include "controls/NamedList.h"
 #include "controls/Pressable.h"
 #include "platform/Display.h"
@@ -47,7 +48,12 @@ Form1::Form1(const Options& options, QWidget* parent)
         m_skin->image(part, devicePixelRatioF());
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Before the window's actions go: a dialog that closes moves the focus, which the
+    // commands follow.
+    delete m_calendarsDialog;
+}
 
 void Form1::createControls()
 {
@@ -142,10 +148,10 @@ void Form1::createFeatures()
     dayTemplate->setFont(SkinLayout::font(SkinLayout::sans, 9));
     dayTemplate->setTextColour(SkinLayout::dayBlue);
     dayTemplate->hide();
-    m_calendar = std::make_unique<Calendar>(Calendar::Controls{Picture1, dayTemplate, DaysChooseImg,
-                                                               LabelMnthShade, CaptionButton,
-                                                               Label11, Label12, Label13, Label7},
-                                            m_options.serverBase);
+    m_calendar = std::make_unique<Calendar>(
+        Calendar::Controls{Picture1, dayTemplate, DaysChooseImg, LabelMnthShade, CaptionButton,
+                           Label11, Label12, Label13, Label7, SkinLayout::weekendGold},
+        m_options.serverBase);
     m_cycle = std::make_unique<PictureCycle>(m_options.stateDir, m_options.serverBase, m_http,
                                              static_cast<PictureView&>(*this));
     m_settingsPanel =
@@ -159,6 +165,11 @@ void Form1::createFeatures()
         HoverTracker::Controls{this, Image1Label, {Line1, Line2, Line3, Line4}, CursorEvents});
 
     m_calendar->setPicturesOn([this](const QDate& day) { return m_cycle->history().countOf(day); });
+    m_calendars = std::make_unique<CalendarSet>(m_options.stateDir);
+    m_subscriptions = new Subscriptions(*m_calendars, m_http);
+    m_calendar->setNotesOn([this](const QDate& day) { return m_calendars->notesOn(day); });
+    connect(m_calendar.get(), &Calendar::monthShown, m_calendars.get(), &CalendarSet::showMonth);
+    connect(m_calendars.get(), &CalendarSet::marksChanged, m_calendar.get(), &Calendar::markDays);
     connect(m_calendar.get(), &Calendar::dayClicked, m_cycle.get(), &PictureCycle::showDay);
     connect(m_cycle.get(), &PictureCycle::historyChanged, m_calendar.get(), &Calendar::markDays);
 
@@ -204,7 +215,9 @@ void Form1::Form_Load()
     // The stored picture decodes on a thread of the pool while the month is laid out.
     m_cycle->loadStoredPicture();
     m_settingsPanel->loadChoices();
+    m_calendars->load();
     Timer1_Timer();
+    m_subscriptions->schedule();
     m_cycle->showStoredPicture();
     m_cycle->start();
 }
@@ -318,6 +331,15 @@ void Form1::contextMenuEvent(QContextMenuEvent* event)
         !Picture1->geometry().contains(event->pos()))
         return event->ignore();
     m_commands->popup(keyboard ? mapToGlobal(Image1->geometry().center()) : event->globalPos());
+}
+
+void Form1::showCalendars()
+{
+    if (!m_calendarsDialog)
+        m_calendarsDialog = new CalendarsDialog(*m_calendars, *m_subscriptions, this);
+    m_calendarsDialog->show();
+    m_calendarsDialog->raise();
+    m_calendarsDialog->activateWindow();
 }
 
 bool Form1::keepsAbove() const

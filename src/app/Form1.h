@@ -3,6 +3,8 @@
 
 #include "app/Form1Controls.h"
 #include "calendar/Calendar.h"
+#include "calendar/CalendarSet.h"
+#include "calendar/Subscriptions.h"
 #include "controls/HotSpot.h"
 #include "controls/ImageBox.h"
 #include "controls/LineControl.h"
@@ -18,6 +20,7 @@
 #include "settings/SettingsPanel.h"
 
 #include <QComboBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -50,11 +53,16 @@ public:
     void Image1_Click();
 
     Calendar& calendar() { return *m_calendar; }
+    CalendarSet& calendars() { return *m_calendars; }
+    Subscriptions& subscriptions() { return *m_subscriptions; }
     PictureCycle& cycle() { return *m_cycle; }
     SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     MyGallery& myGallery() { return *m_myGallery; }
     HoverTracker& hoverTracker() { return *m_hoverTracker; }
     const Options& options() const { return m_options; }
+
+    // The "Calendars..." dialog, one at a time.
+    void showCalendars();
 
     // Whether the window stays above other windows; the choice is kept with its place.
     bool keepsAbove() const;
@@ -104,6 +112,8 @@ private:
     std::unique_ptr<SkinImages> m_skin;
     std::unique_ptr<FormCommands> m_commands;
     platform::Http m_http; // outlives the users of its transfers
+    std::unique_ptr<CalendarSet> m_calendars;
+    Subscriptions* m_subscriptions = nullptr; // the calendars' child
     std::unique_ptr<Calendar> m_calendar;
     std::unique_ptr<PictureCycle> m_cycle;
     std::unique_ptr<SettingsPanel> m_settingsPanel;
@@ -111,6 +121,7 @@ private:
     std::unique_ptr<HoverTracker> m_hoverTracker;
     QTimer m_placeSaver;
     bool m_userMoving = false; // from a press on the bare skin to the end of its move
+    QPointer<QDialog> m_calendarsDialog;
     bool m_painted = false;
     QString m_status; // what the picture cycle says
     QString m_notice; // what the widget itself says

@@ -26,6 +26,7 @@ public:
         OpenHomePage,
         OpenGalleryFolder,
         BackToToday,
+        Calendars,
         KeepAbove,
         OpenSettings,
         StartAtLogin,

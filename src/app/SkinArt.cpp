@@ -409,7 +409,7 @@ void calendarHeader(QPainter& p)
     for (int c = 1; c <= 7; ++c) {
         // Column c holds day numbers from x = 37 + 22 (c - 1) to 12 pixels further.
         const qreal centre = 43 + 22 * (c - 1);
-        const QColor colour = c >= 6 ? QColor(255, 216, 150) : panelText;
+        const QColor colour = c >= 6 ? weekendGold : panelText;
         caption(p, QRectF(centre - 12, 7, 24, 20), names.at(c - 1), headerFont, colour, emboss);
     }
 

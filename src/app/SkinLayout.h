@@ -35,6 +35,8 @@ inline QFont font(const QString& family, int pixelSize, QFont::Weight weight = Q
 inline const QColor face(224, 224, 224);
 inline const QColor hoverYellow(255, 255, 128);
 inline const QColor dayBlue(170, 207, 249);
+// The painted Saturday and Sunday headers; holidays and event marks take it too.
+inline const QColor weekendGold(255, 216, 150);
 inline const QColor settingsBlue(0, 0, 192);
 inline constexpr QRgb markerColour = 0xff092e73; // today's marker square, (9, 46, 115)
 

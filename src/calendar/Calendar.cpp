@@ -91,6 +91,7 @@ void Calendar::rebuild(int year, int month, const QDate& today)
     m_builtYear = year;
     m_builtMonth = month;
     m_builtToday = today;
+    emit monthShown(year, month);
     markDays();
 }
 
@@ -100,21 +101,56 @@ void Calendar::setPicturesOn(std::function<int(const QDate&)> count)
     markDays();
 }
 
+void Calendar::setNotesOn(std::function<DayNotes(const QDate&)> notes)
+{
+    m_notesOn = std::move(notes);
+    markDays();
+}
+
 void Calendar::markDays()
 {
-    if (!m_picturesOn)
+    qDeleteAll(std::exchange(m_eventMarks, {}));
+    if (!m_picturesOn && !m_notesOn)
         return;
     for (int d = 1; d < m_dayLabels.size(); ++d) {
-        const int pictures = m_picturesOn(QDate(m_builtYear, m_builtMonth, d));
-        m_dayLabels[d]->setToolTip(pictures == 0 ? QString()
-                                   : pictures == 1
-                                       ? QStringLiteral("1 picture this day")
-                                       : QStringLiteral("%1 pictures this day").arg(pictures));
+        const QDate day(m_builtYear, m_builtMonth, d);
+        const int pictures = m_picturesOn ? m_picturesOn(day) : 0;
+        const DayNotes notes = m_notesOn ? m_notesOn(day) : DayNotes();
+        SkinLabel* label = m_dayLabels[d];
+        markDay(label, notes, DayText::describe(notes, pictures));
         if (pictures > 0)
-            m_dayLabels[d]->setCursor(Qt::PointingHandCursor);
+            label->setCursor(Qt::PointingHandCursor);
         else
-            m_dayLabels[d]->unsetCursor();
+            label->unsetCursor();
     }
+}
+
+void Calendar::markDay(SkinLabel* label, const DayNotes& notes, const QString& text)
+{
+    // A summary is plain text, even one that looks like markup.
+    label->setToolTip(Qt::mightBeRichText(text)
+                          ? QStringLiteral("<p style='white-space:pre'>%1</p>")
+                                .arg(text.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")))
+                          : text);
+    label->setAccessibleDescription(text);
+    label->setPalette(notes.holidays.isEmpty() ? m_dayLabels[0]->palette() : [&] {
+        QPalette p = m_dayLabels[0]->palette();
+        p.setColor(QPalette::WindowText, m_controls.holidayColour);
+        return p;
+    }());
+    if (notes.events.isEmpty())
+        return;
+    // 2 x 2 pixels, one under the digits, in the space between two rows.
+    auto* mark = new QWidget(m_controls.calendarBox);
+    mark->setAttribute(Qt::WA_TransparentForMouseEvents);
+    mark->setAutoFillBackground(true);
+    QPalette p = mark->palette();
+    p.setColor(QPalette::Window, m_controls.holidayColour);
+    mark->setPalette(p);
+    const QRect r = label->geometry();
+    mark->setGeometry(r.center().x(), r.bottom() + 2, 2, 2);
+    mark->show();
+    m_eventMarks << mark;
 }
 
 bool Calendar::eventFilter(QObject* watched, QEvent* event)

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "calendar/DayNotes.h"
+
+#include <QColor>
 #include <QDate>
 #include <QList>
 #include <QObject>
@@ -29,6 +32,7 @@ public:
         HotSpot* nextButton;     // Label12: the next month
         HotSpot* homeLink;       // Label13: the server's home page
         HotSpot* weatherLink;    // Label7: the weather page
+        QColor holidayColour;    // of the painted Saturday and Sunday headers
     };
 
     Calendar(const Controls& controls, const QString& serverBase);
@@ -43,7 +47,11 @@ public:
     // Days that have pictures: `count` says how many a day has. Such a day says so in
     // its tooltip, and a click on it asks for its picture (dayClicked).
     void setPicturesOn(std::function<int(const QDate&)> count);
-    // The counts changed.
+    // What the user's calendars say of a day: a holiday's number takes the weekend
+    // headers' colour, a day with events a small mark under its digits, and both go
+    // into its tooltip and accessible description.
+    void setNotesOn(std::function<DayNotes(const QDate&)> notes);
+    // The counts or the notes changed.
     void markDays();
 
     // The grid follows today again: the month caption's click.
@@ -56,6 +64,8 @@ public:
 
 signals:
     void dayClicked(const QDate& day);
+    // The grid was built for another month, or another today.
+    void monthShown(int year, int month);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,6 +74,7 @@ private:
     friend struct CalendarProbe; // what tests look at
 
     void step(int months);
+    void markDay(SkinLabel* label, const DayNotes& notes, const QString& text);
     void rebuild(int year, int month, const QDate& today);
 
     // The day labels, element 0 the template; element d is day d of the shown month.
@@ -75,6 +86,8 @@ private:
     Controls m_controls;
     QString m_serverBase;
     std::function<int(const QDate&)> m_picturesOn;
+    std::function<DayNotes(const QDate&)> m_notesOn;
+    QList<QWidget*> m_eventMarks;
     // What the grid shows now, so a tick that changes nothing touches no widget.
     int m_builtYear = 0;
     int m_builtMonth = 0;

@@ -13,10 +13,15 @@
 
 namespace platform::AtomicFile {
 
-bool write(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error)
+bool write(const QString& path, const std::function<bool(QIODevice&)>& fill, QString* error,
+           Access access)
 {
     QSaveFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly) && fill(file) && file.flush() && file.commit();
+    // A private file is private before its first byte is written.
+    const bool ok =
+        file.open(QIODevice::WriteOnly) &&
+        (access == Access::Shared || file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) &&
+        fill(file) && file.flush() && file.commit();
     if (!ok && error && file.error() != QFileDevice::NoError)
         *error = file.errorString();
     else if (!ok && error && error->isEmpty())
@@ -24,10 +29,11 @@ bool write(const QString& path, const std::function<bool(QIODevice&)>& fill, QSt
     return ok;
 }
 
-bool write(const QString& path, const QByteArray& bytes, QString* error)
+bool write(const QString& path, const QByteArray& bytes, QString* error, Access access)
 {
     return write(
-        path, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); }, error);
+        path, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); }, error,
+        access);
 }
 
 std::optional<QString> createTemporary(const QString& path, const QString& suffix, QString* error)

@@ -13,12 +13,17 @@ class QIODevice;
 // never leaves a half-written file in place of a good one.
 namespace platform::AtomicFile {
 
+// Who may read the file: everyone, like the other state files, or its owner alone (a
+// file that may hold secrets, such as a subscription's address).
+enum class Access { Shared, Private };
+
 // Writes `path` through a temporary file beside it, committed only when `fill` and the
 // flush succeeded. On failure the old file is intact and `error` (if given) says why:
 // the file's own error, else what `fill` put there.
 bool write(const QString& path, const std::function<bool(QIODevice&)>& fill,
-           QString* error = nullptr);
-bool write(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+           QString* error = nullptr, Access access = Access::Shared);
+bool write(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+           Access access = Access::Shared);
 
 // The two steps of a write, for a caller that fills the file some other way (a
 // download) or must put more than one file in place together.

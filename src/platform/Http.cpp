@@ -29,9 +29,10 @@ void Http::setDeadline(std::chrono::milliseconds deadline)
     m_deadline = deadline;
 }
 
-void Http::getText(const QUrl& url, qint64 maxBytes, const QObject* context, Done done)
+void Http::getText(const QUrl& url, qint64 maxBytes, const QObject* context, Done done,
+                   const QList<std::pair<QByteArray, QByteArray>>& headers)
 {
-    start(url, TransferMode::Text, maxBytes, context, std::move(done));
+    start(url, TransferMode::Text, maxBytes, context, std::move(done), {}, {}, headers);
 }
 
 void Http::download(const QUrl& url, const QString& localPath, qint64 maxBytes,
@@ -58,11 +59,12 @@ void Http::cancel(const QObject* context)
 }
 
 void Http::start(const QUrl& url, TransferMode mode, qint64 maxBytes, const QObject* context,
-                 Done done, Progress progress, const QString& filePath)
+                 Done done, Progress progress, const QString& filePath,
+                 const QList<std::pair<QByteArray, QByteArray>>& headers)
 {
     if (NetworkEngine* network = engine()) {
-        QObject* transfer = network->start({url, mode, maxBytes, filePath, m_deadline}, this,
-                                           context, std::move(progress), std::move(done));
+        QObject* transfer = network->start({url, mode, maxBytes, filePath, m_deadline, headers},
+                                           this, context, std::move(progress), std::move(done));
         transfer->setProperty(contextProperty, QVariant::fromValue(quintptr(context)));
         return;
     }

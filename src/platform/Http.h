@@ -39,7 +39,9 @@ public:
 
     // Reads the body until it holds `maxBytes` bytes or ends. An error status is an
     // answer like any other (ok, with its page as the body).
-    void getText(const QUrl& url, qint64 maxBytes, const QObject* context, Done done);
+    // `headers` go with the request (a conditional one's If-None-Match).
+    void getText(const QUrl& url, qint64 maxBytes, const QObject* context, Done done,
+                 const QList<std::pair<QByteArray, QByteArray>>& headers = {});
     // Streams the body into `localPath`, created or truncated. ok only for a 2xx answer
     // that arrived whole and holds at most `maxBytes`; otherwise the file is removed. An
     // address that is not http or https touches no file.
@@ -54,7 +56,8 @@ public:
     // Starts one GET with the shared recipe: the building block of the calls above and
     // of the page request. The transfer ends silently when `context` is destroyed.
     void start(const QUrl& url, TransferMode mode, qint64 maxBytes, const QObject* context,
-               Done done, Progress progress = {}, const QString& filePath = QString());
+               Done done, Progress progress = {}, const QString& filePath = QString(),
+               const QList<std::pair<QByteArray, QByteArray>>& headers = {});
 
 private:
     NetworkEngine* engine();

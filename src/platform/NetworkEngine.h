@@ -36,6 +36,7 @@ public:
         qint64 maxBytes;
         QString filePath; // the file a File transfer creates or truncates, or removes
         std::chrono::milliseconds deadline;
+        QList<std::pair<QByteArray, QByteArray>> headers{}; // sent besides the recipe's
     };
     using Progress = std::function<void(qint64 received, qint64 total)>;
     using Done = std::function<void(const HttpResult&)>;
@@ -72,5 +73,5 @@ public:
 
 // Changed with every change to the two classes above, so that a module built against
 // other ones (from another build) is refused instead of called.
-#define ARTCAL_NETWORK_ENGINE_IID "io.github.artcal.NetworkEngine/1"
+#define ARTCAL_NETWORK_ENGINE_IID "io.github.artcal.NetworkEngine/2"
 Q_DECLARE_INTERFACE(platform::NetworkEngineFactory, ARTCAL_NETWORK_ENGINE_IID)

@@ -50,6 +50,8 @@ private:
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::NoLessSafeRedirectPolicy);
         request.setMaximumRedirectsAllowed(maxRedirects);
+        for (const auto& [name, value] : from.headers)
+            request.setRawHeader(name, value);
         // Qt's idle timeout cuts a silent server. A head (or a chunk's size line) in the
         // making counts as silence, so it also bounds what Qt holds of one that never ends,
         // which it takes in at a few MB/s. Only the transfer's own deadline stops a server

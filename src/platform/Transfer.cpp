@@ -34,6 +34,14 @@ bool isErrorStatus(QNetworkReply::NetworkError error, int status)
            (content || server || error == QNetworkReply::ProtocolInvalidOperationError);
 }
 
+// An address as logs and messages show it: a user, a password or a query may be a secret
+// (a calendar subscription's token).
+QString loggable(const QUrl& url)
+{
+    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment)
+        .toDisplayString();
+}
+
 QString describe(QNetworkReply::NetworkError error, const QString& qtText)
 {
     switch (error) {
@@ -119,6 +127,7 @@ void Transfer::checkHeaders()
     if (m_result.status / 100 == 3 && m_reply->hasRawHeader("Location"))
         return;
     m_result.url = m_reply->url();
+    m_result.headers = m_reply->rawHeaderPairs();
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     m_total = length.isValid() ? length.toLongLong() : -1;
     if (m_mode == Mode::Text)
@@ -136,7 +145,7 @@ void Transfer::checkRedirect(const QUrl& url)
 {
     // A page stands for the picture server's own answer: it may move to https, not away.
     if (!isWebAddress(url) || (m_mode == Mode::Page && url.host() != m_result.url.host()))
-        settle(QStringLiteral("refused a redirect to %1").arg(url.toDisplayString()));
+        settle(QStringLiteral("refused a redirect to %1").arg(loggable(url)));
 }
 
 void Transfer::readBody()
@@ -211,7 +220,7 @@ void Transfer::settle(const QString& error)
     m_result.error = error;
     stop(m_result.ok);
     if (!m_result.ok)
-        qCInfo(lcHttp).noquote() << "GET" << m_result.url.toDisplayString() << "failed:" << error;
+        qCInfo(lcHttp).noquote() << "GET" << loggable(m_result.url) << "failed:" << error;
     // Reported from the event loop, never from inside a reply's signal: a receiver may
     // then destroy the Http, and with it the network manager, without harm.
     QMetaObject::invokeMethod(

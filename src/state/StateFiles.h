@@ -16,6 +16,8 @@ inline const QString window = QStringLiteral("Window.dat");         // the windo
 inline const QString history = QStringLiteral("History.json");      // the pictures shown
 inline const QString historyCopies = QStringLiteral("History");     // copies of the last ones
 inline const QString skin = QStringLiteral("skin");                 // the user's skin bitmaps
+inline const QString calendars = QStringLiteral("Calendars.dat");   // the calendars shown
+inline const QString calendarCopies = QStringLiteral("Calendars");  // subscriptions' last copies
 
 // `name` in the state folder `stateDir`.
 inline QString in(const QString& stateDir, const QString& name)

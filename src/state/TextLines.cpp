@@ -51,12 +51,13 @@ std::optional<QStringList> read(const QString& path, qint64 maxBytes)
     return split(bytes);
 }
 
-bool write(const QString& path, const QStringList& lines, QString* error)
+bool write(const QString& path, const QStringList& lines, QString* error,
+           platform::AtomicFile::Access access)
 {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    return platform::AtomicFile::write(path, bytes, error);
+    return platform::AtomicFile::write(path, bytes, error, access);
 }
 
 } // namespace TextLines

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -25,6 +27,7 @@ std::optional<QStringList> read(const QString& path, qint64 maxBytes = 1 << 20);
 
 // Writes the lines atomically: the old file stays intact unless the new one is
 // complete. On failure returns false and sets `error`.
-bool write(const QString& path, const QStringList& lines, QString* error = nullptr);
+bool write(const QString& path, const QStringList& lines, QString* error = nullptr,
+           platform::AtomicFile::Access access = platform::AtomicFile::Access::Shared);
 
 } // namespace TextLines

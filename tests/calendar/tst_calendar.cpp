@@ -2,10 +2,16 @@
 // The month grid: where the days go, midnight on the injected clock, today's marker,
 // the month arrows, and the calendar's two link buttons.
 #include "FormFixture.h"
+#include "calendar/CalendarsDialog.h"
 #include "calendar/MonthLayout.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
+#include <QTreeWidget>
 
 #include <ctime>
 
@@ -178,6 +184,117 @@ private slots:
         QCOMPARE(CalendarProbe::dayLabels(form.calendar())[4]->toolTip(), "");
         verifyShown(f, QDate(2026, 12, 1), 6);
         QCOMPARE(f.ui().DaysChooseImg->geometry(), marker);
+    }
+
+    // Days of the user's calendars: a holiday's number in the weekend headers' colour, a
+    // 2 x 2 mark under a day with events, and the tooltip and accessible description
+    // that say what is on; other days as before. The marks follow the month shown.
+    void calendarMarks()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); // "09:30"
+        FormFixture f;
+        const QByteArray head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\n";
+        auto event = [](const QByteArray& when, const QByteArray& summary) {
+            return "BEGIN:VEVENT\r\nUID:" + summary.toHex() + "\r\nDTSTART" + when +
+                   "\r\nSUMMARY:" + summary + "\r\nEND:VEVENT\r\n";
+        };
+        QByteArray events = head + event(":20261210T093000Z", "Dentist") +
+                            event(":20261212T080000Z", "<b>Party</b>\\nlate");
+        for (int i = 0; i < 9; ++i)
+            events += event(":20261214T0" + QByteArray::number(i) + "0000Z", "Meeting");
+        f.write("events.ics", events + "END:VCALENDAR\r\n");
+        f.write("holidays.ics",
+                head + event(";VALUE=DATE:20261225\r\nRRULE:FREQ=YEARLY", "Christmas") +
+                    event(";VALUE=DATE:20261210", "Human Rights Day") + "END:VCALENDAR\r\n");
+        f.write("Calendars.dat", "events\tWork\t" + f.path("events.ics").toUtf8() +
+                                     "\nholidays\tPublic\t" + f.path("holidays.ics").toUtf8() +
+                                     "\n");
+        Form1& form = f.start();
+        form.calendar().setPicturesOn([](const QDate& day) { return day.day() == 10 ? 2 : 0; });
+        const QList<SkinLabel*>& days = CalendarProbe::dayLabels(form.calendar());
+        QTRY_COMPARE(days[25]->toolTip(), "Christmas");
+        QTRY_COMPARE(CalendarProbe::eventMarks(form.calendar()).size(), 3);
+        const QColor dayBlue =
+            f.ui().Picture1->findChild<SkinLabel*>()->palette().color(QPalette::WindowText);
+        for (int d : {10, 25})
+            QCOMPARE(days[d]->palette().color(QPalette::WindowText), QColor(255, 216, 150));
+        for (int d : {11, 12, 14})
+            QCOMPARE(days[d]->palette().color(QPalette::WindowText), dayBlue);
+        QCOMPARE(days[10]->toolTip(), "Human Rights Day\n09:30 Dentist\n2 pictures this day");
+        QCOMPARE(days[10]->accessibleDescription(), days[10]->toolTip());
+        QCOMPARE(days[11]->toolTip(), "");
+        QVERIFY(days[14]->accessibleDescription().startsWith("00:00 Meeting\n01:00 Meeting\n"));
+        QVERIFY(days[14]->accessibleDescription().endsWith("\n07:00 Meeting\nand 1 more"));
+        // Markup is shown as the text it is, on one line.
+        QTextDocument shown;
+        shown.setHtml(days[12]->toolTip());
+        QCOMPARE(shown.toPlainText(), "08:00 <b>Party</b> late");
+        // The mark of the 10th lies one pixel under its digits, in the gap between rows.
+        const QRect label = days[10]->geometry();
+        const auto under = [&](const QWidget* m) {
+            return m->geometry().top() == label.bottom() + 2;
+        };
+        const QList<QWidget*> marks = CalendarProbe::eventMarks(form.calendar());
+        QVERIFY(std::any_of(marks.begin(), marks.end(), [&](const QWidget* m) {
+            return under(m) && m->size() == QSize(2, 2) && label.left() < m->x() &&
+                   m->geometry().right() < label.right();
+        }));
+
+        form.calendar().Label12_Click();
+        QTRY_VERIFY(CalendarProbe::eventMarks(form.calendar()).isEmpty());
+        QCOMPARE(days[25]->toolTip(), "");
+        for (int i = 0; i < 11; ++i)
+            form.calendar().Label12_Click();
+        QTRY_COMPARE(days[25]->toolTip(), "Christmas"); // December 2027, read anew
+    }
+
+    // "Calendars...", from the command table: a file added is read at once, its kind
+    // changed and removed, each change kept in Calendars.dat; an address is shown without
+    // its secrets; what is not a calendar is refused with a word.
+    void calendarsDialog()
+    {
+        FormFixture f;
+        f.write("work.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:"
+                            "20261210\r\nSUMMARY:Fair\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        Form1& form = f.start();
+        const QList<QAction*> actions = form.actions();
+        const auto command = std::find_if(actions.begin(), actions.end(),
+                                          [](QAction* a) { return a->text() == "Cal&endars..."; });
+        QVERIFY(command != actions.end());
+        (*command)->trigger();
+        auto* dialog = form.findChild<CalendarsDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* list = dialog->findChild<QTreeWidget*>();
+        auto* kind = dialog->findChild<QComboBox*>();
+        QCOMPARE(list->accessibleName(), "Calendars");
+        QCOMPARE(kind->accessibleName(), "Kind");
+
+        dialog->addSource(f.path("work.ics"));
+        const QList<SkinLabel*>& days = CalendarProbe::dayLabels(form.calendar());
+        QTRY_COMPARE(days[10]->toolTip(), "Fair");
+        QCOMPARE(f.read("Calendars.dat"), "events\twork\t" + f.path("work.ics").toUtf8() + "\r\n");
+        kind->setCurrentIndex(1);
+        emit kind->activated(1);
+        QCOMPARE(f.read("Calendars.dat").left(9), "holidays\t");
+        QCOMPARE(days[10]->palette().color(QPalette::WindowText), QColor(255, 216, 150));
+
+        // Port 1 refuses at once: no network beyond this machine.
+        const QString address = "https://me:pw@127.0.0.1:1/u/team.ics?token=secret";
+        dialog->addSource(address);
+        QCOMPARE(list->topLevelItem(1)->text(2), "https://127.0.0.1:1/u/team.ics");
+        QCOMPARE(list->topLevelItem(1)->text(0), "team");
+        for (const QString& bad : {"ftp://cal.example/a.ics", "notes.ics"}) {
+            dialog->addSource(bad);
+            QVERIFY(!dialog->findChildren<QLabel*>().last()->text().isEmpty());
+        }
+        QCOMPARE(list->topLevelItemCount(), 2);
+        list->setCurrentItem(list->topLevelItem(0));
+        const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+        QTest::mouseClick(*std::find_if(buttons.begin(), buttons.end(),
+                                        [](QPushButton* b) { return b->text() == "&Remove"; }),
+                          Qt::LeftButton);
+        QCOMPARE(f.read("Calendars.dat"), "events\tteam\t" + address.toUtf8() + "\r\n");
+        QCOMPARE(days[10]->toolTip(), "");
     }
 };
 

@@ -5,6 +5,7 @@
 #include "FormFixture.h"
 #include "platform/Autostart.h"
 #include "settings/SettingsFile.h"
+#include "state/CalendarList.h"
 #include "state/PictureHistory.h"
 #include "state/PicturePair.h"
 #include "state/PictureRecord.h"
@@ -444,6 +445,43 @@ private slots:
                      read["launched"].toVariant().toStringList() == expected,
                  out.constData());
         QVERIFY(!QFile::exists(f.path("injected")));
+    }
+
+    // Calendars.dat as a person or a script may write it: any line end; lines that name
+    // no calendar are skipped. Written back with CR LF, readable by its owner alone.
+    void calendarList_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("read"); // kind|name|source
+        const QStringList both = {"events|Work|/home/a/work.ics",
+                                  "holidays|Public|webcal://h.example/de.ics?k=s"};
+        QTest::newRow("CR LF") << QByteArray("events\tWork\t/home/a/work.ics\r\n"
+                                             "holidays\tPublic\twebcal://h.example/de.ics?k=s\r\n")
+                               << both;
+        QTest::newRow("LF, lone CR, no last end")
+            << QByteArray("events\tWork\t/home/a/work.ics\r"
+                          "holidays\tPublic\twebcal://h.example/de.ics?k=s")
+            << both;
+        QTest::newRow("not calendars")
+            << QByteArray("todos\tA\t/a.ics\nevents\tB\trelative.ics\nevents\tC\tftp://h/c.ics\n"
+                          "events\tD\t/d.ics\textra\nevents\tE\n\nevents\t\t/e.ics\n")
+            << QStringList{"events||/e.ics"};
+    }
+    void calendarList()
+    {
+        QFETCH(QByteArray, bytes);
+        StateDir state;
+        state.write("Calendars.dat", bytes);
+        QStringList read;
+        const QList<CalendarList::Entry> entries = CalendarList::read(state.path("Calendars.dat"));
+        for (const CalendarList::Entry& e : entries)
+            read << CalendarList::kindName(e.kind) + "|" + e.name + "|" + e.source;
+        QTEST(read, "read");
+        QVERIFY(CalendarList::write(state.path("Calendars.dat"), entries));
+        QCOMPARE(CalendarList::read(state.path("Calendars.dat")), entries);
+        QVERIFY(state.read("Calendars.dat").endsWith(entries.isEmpty() ? "" : "\r\n"));
+        QCOMPARE(QFileInfo(state.path("Calendars.dat")).permissions() & 0x0777,
+                 QFile::ReadUser | QFile::WriteUser);
     }
 };
 

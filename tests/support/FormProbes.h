@@ -15,4 +15,8 @@ struct CalendarProbe
     {
         return calendar.m_dayLabels;
     }
+    static const QList<QWidget*>& eventMarks(const Calendar& calendar)
+    {
+        return calendar.m_eventMarks;
+    }
 };
