@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The picture answer as the installer takes it: the body of a record request, cut and
-// padded to a fixed width, trimmed, and split into the four fields of a record.
+// padded to a fixed width, trimmed, and split into the four fields of a record and its
+// credit lines.
 #include "FuzzSupport.h"
 
 #include "picture/PictureAnswer.h"
@@ -33,16 +34,16 @@ void checkTransfer(const QByteArray& body)
     result.ok = true;
     result.body = body;
     const QString answer = PictureAnswer::fromTransfer(result, true);
-    FUZZ_CHECK(answer.size() == PictureAnswer::answerChars);
+    FUZZ_CHECK(answer.size() == PictureAnswer::answerBytes);
     // The padding never changes what a short answer says.
-    if (body.size() <= PictureAnswer::answerChars && FuzzSupport::isValidUtf8(body)) {
+    if (body.size() <= PictureAnswer::answerBytes && FuzzSupport::isValidUtf8(body)) {
         const QString text = QString::fromUtf8(body);
         FUZZ_CHECK(PictureAnswer::trimSpaces(answer) == PictureAnswer::trimSpaces(text));
     }
     // A failed transfer says nothing; an address that cannot be fetched says "-1".
     result.ok = false;
     FUZZ_CHECK(PictureAnswer::fromTransfer(result, true) ==
-               QString(PictureAnswer::answerChars, u' '));
+               QString(PictureAnswer::answerBytes, u' '));
     result.ok = true;
     FUZZ_CHECK(PictureAnswer::fromTransfer(result, false) == PictureAnswer::nothingOffered);
 }
@@ -50,17 +51,20 @@ void checkTransfer(const QByteArray& body)
 void checkParse(const QString& answer)
 {
     const PictureRecord record = PictureAnswer::parse(answer);
-    const QStringList fields = record.toLines();
-    FUZZ_CHECK(fields.size() == 4);
+    const QStringList lines = record.toLines();
+    const QStringList fields = lines.mid(0, 4);
+    FUZZ_CHECK(lines.size() >= 4 && lines.size() <= 4 + int(PictureCredits::fields.size()));
+    for (const QString& line : lines)
+        FUZZ_CHECK(!line.contains(u'\n'));
     for (const QString& field : fields)
-        FUZZ_CHECK(!field.contains(u'\n') && answer.contains(field));
+        FUZZ_CHECK(answer.contains(field));
     // A server that ends its lines with CR LF sends the same record.
-    FUZZ_CHECK(PictureAnswer::parse(fields.join("\r\n") + "\r\n") == record);
+    FUZZ_CHECK(PictureAnswer::parse(lines.join("\r\n") + "\r\n") == record);
     bool endsWithCr = false;
     for (const QString& field : fields)
         endsWithCr = endsWithCr || field.endsWith(u'\r');
     if (!endsWithCr)
-        FUZZ_CHECK(PictureAnswer::parse(fields.join(u'\n')) == record);
+        FUZZ_CHECK(PictureAnswer::parse(lines.join(u'\n')) == record);
 }
 
 } // namespace

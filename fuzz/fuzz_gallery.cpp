@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Gallery files and every other state file as the readers take them: lines split at
-// CR LF, LF or a lone CR, decoded as UTF-8, and the first four of them as a record.
+// CR LF, LF or a lone CR, decoded as UTF-8, and the first four of them as a record, the
+// rest as its credits.
 #include "FuzzSupport.h"
 
 #include "gallery/GalleryFolder.h"
@@ -44,10 +45,11 @@ void checkFiles(const QByteArray& bytes)
     const QString path = FuzzSupport::scratchPath(QStringLiteral("1234.jpg.data"));
 
     FuzzSupport::writeFile(path, bytes);
-    const std::optional<QStringList> record = GalleryFolder::readRecord(path);
-    FUZZ_CHECK(record && record->size() == 4);
-    for (qsizetype i = 0; i < 4; ++i)
-        FUZZ_CHECK(record->at(i) == lines.value(i));
+    const std::optional<PictureRecord> record = GalleryFolder::readRecord(path);
+    FUZZ_CHECK(record &&
+               record->toLines().mid(0, 4) ==
+                   QStringList({lines.value(0), lines.value(1), lines.value(2), lines.value(3)}));
+    FUZZ_CHECK(record->credits == PictureCredits::fromLines(lines.mid(4)));
 
     // What the widget writes, it reads back line for line, every line ended by CR LF;
     // only a byte order mark starting the file is taken for one and dropped.

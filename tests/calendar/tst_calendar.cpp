@@ -283,7 +283,7 @@ private slots:
         dialog->addSource(address);
         QCOMPARE(list->topLevelItem(1)->text(2), "https://127.0.0.1:1/u/team.ics");
         QCOMPARE(list->topLevelItem(1)->text(0), "team");
-        for (const QString& bad : {"ftp://cal.example/a.ics", "notes.ics"}) {
+        for (const char* bad : {"ftp://cal.example/a.ics", "notes.ics"}) {
             dialog->addSource(bad);
             QVERIFY(!dialog->findChildren<QLabel*>().last()->text().isEmpty());
         }
