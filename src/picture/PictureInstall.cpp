@@ -97,12 +97,13 @@ void PictureInstall::installRecord(const QString& recordUrl, const PictureRecord
         return;
     const QObject* install = m_install;
     DownloadFile(shownSizeUrl(record.pictureUrl, m_view.pictureSize()), *part,
-                 [this, install, record, part = *part](const QString& problem) {
+                 [this, install, record, part = *part](const QString& problem, int status) {
                      if (isCurrent(install) && problem.isEmpty())
                          return decode(record, part);
                      QFile::remove(part);
                      if (isCurrent(install))
-                         end(Outcome::Failed, record, problem);
+                         end(status == 404 || status == 410 ? Outcome::Gone : Outcome::Failed,
+                             record, problem);
                  });
 }
 
@@ -201,7 +202,7 @@ void PictureInstall::DownloadToString(
 }
 
 void PictureInstall::DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
-                                  std::function<void(const QString& problem)> done)
+                                  std::function<void(const QString& problem, int status)> done)
 {
     m_view.showProgress(-1);
     m_view.showBusy(true);
@@ -217,7 +218,8 @@ void PictureInstall::DownloadFile(const QString& sSourceUrl, const QString& sLoc
                         m_view.showProgress(-1);
                         done(result.ok ? QString()
                                        : QStringLiteral("Picture %1 could not be downloaded: %2")
-                                             .arg(sSourceUrl, PictureStatus::reason(result.error)));
+                                             .arg(sSourceUrl, PictureStatus::reason(result.error)),
+                             result.status);
                     });
 }
 
