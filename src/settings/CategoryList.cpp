@@ -17,9 +17,11 @@ bool isListType(const QByteArray& contentType)
     return type.isEmpty() || type == "text/plain" || type == "application/octet-stream";
 }
 
+// Line ends and tabs aside; a byte order mark too, which would not survive the file.
 bool isControl(QChar c)
 {
-    return c.category() == QChar::Other_Control && c != u'\r' && c != u'\n' && c != u'\t';
+    return (c.category() == QChar::Other_Control && c != u'\r' && c != u'\n' && c != u'\t') ||
+           c == QChar::ByteOrderMark;
 }
 } // namespace
 
@@ -38,7 +40,7 @@ std::optional<QStringList> fromAnswer(const QByteArray& body, const QByteArray& 
     for (const QString& line : TextLines::split(body)) {
         if (line.size() > maxNameLength)
             return std::nullopt;
-        if (!TextLines::trimSpaces(line).isEmpty() && !seen.contains(line)) {
+        if (!line.trimmed().isEmpty() && !seen.contains(line)) {
             seen.insert(line);
             names << line;
         }

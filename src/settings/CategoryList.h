@@ -23,7 +23,8 @@ inline constexpr qsizetype maxNameLength = 255;
 // The names of an answer, in its order, blank lines and repeats left out. Nothing when
 // the answer is no such list: a page (a server that does not know the question may
 // answer with one), a type other than plain text or bytes, text that is not UTF-8 or
-// holds control characters, a line longer than a name, more than maxBytes, or no name.
+// holds control characters or a byte order mark, a line longer than a name, more than
+// maxBytes, or no name.
 std::optional<QStringList> fromAnswer(const QByteArray& body, const QByteArray& contentType);
 
 // Where the choice at `index` of the source list made of `before` is in the one made of
