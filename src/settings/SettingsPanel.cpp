@@ -68,7 +68,7 @@ void SettingsPanel::showCategories(const QStringList& names)
     // The choice on the panel, which may be open and its choice not saved yet.
     const int shown = list.currentIndex();
     const std::optional<int> kept = CategoryList::keepChoice(shown, before, names);
-    const QString gone = list.currentText();
+    const QString shownName = list.currentText();
     while (list.count() > CategoryList::firstNamePlace)
         list.removeItem(list.count() - 1);
     list.addItems(names);
@@ -76,7 +76,7 @@ void SettingsPanel::showCategories(const QStringList& names)
     if (!kept)
         m_cycle.tell(QStringLiteral("Picture server %1 no longer has the category %2: pictures "
                                     "now come from All")
-                         .arg(platform::siteOf(QUrl(m_serverBase)), gone));
+                         .arg(platform::siteOf(QUrl(m_serverBase)), shownName));
 }
 
 void SettingsPanel::Label5_Click()
