@@ -347,8 +347,8 @@ private slots:
         QCOMPARE(rig.server.requests().size(), 1);
     }
 
-    // A saved picture that its server no longer has is passed over, and said so in the
-    // status; the next one comes instead. With none left the refresh ends without one.
+    // A saved picture that its server no longer has is passed over, named in the status,
+    // and another comes instead; with none left the refresh ends without one.
     void galleryPictureGone_data()
     {
         QTest::addColumn<bool>("oneLeft");
@@ -359,30 +359,21 @@ private slots:
     {
         QFETCH(bool, oneLeft);
         Rig rig(true, {1, 5, 1, "My Gallery"});
-        const QList<std::pair<QString, QString>> saved = {
-            {"a.jpg.data", "{base}/p\n{base}/gone-a.jpg\n1\nx\nTitle: Sunflowers"},
-            {"b.jpg.data", "{base}/p\n{base}/gone-b.jpg\n2\nx"},
-            {"c.jpg.data",
-             oneLeft ? "{base}/p\n{base}/c.jpg\n3\nx" : "{base}/p\n{base}/gone-c.jpg\n3\nx"}};
-        for (const auto& [name, record] : saved)
-            rig.write("MyGallery/" + name, rig.answer(record));
+        const QStringList saved = {"gone-a", "gone-b", oneLeft ? "c" : "gone-c"};
+        for (const QString& name : saved)
+            rig.write("MyGallery/" + name + ".data",
+                      rig.answer("{base}/p\n{base}/" + name + ".jpg\n1\nx\nTitle: " + name));
         rig.server.route("/c.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::blue)});
-
         rig.refresh();
-
         rig.verifyCycleGoesOn();
         QVERIFY(isColour(rig.view.picture, oneLeft ? Qt::blue : Qt::red));
-        const QStringList skipped = {"Sunflowers", rig.base + "/gone-b.jpg",
-                                     rig.base + "/gone-c.jpg"};
-        const QByteArrayList paths = {"/gone-a.jpg", "/gone-b.jpg", "/gone-c.jpg"};
-        for (int i = 0; i < 3; ++i) {
-            const int asked = rig.requests(paths[i]);
+        for (const QString& name : saved) {
+            const int asked = rig.requests("/" + name.toUtf8() + ".jpg");
             QVERIFY(asked == 1 || (oneLeft && asked == 0));
-            QCOMPARE(rig.view.status.contains("Saved picture " + skipped[i] +
+            QCOMPARE(rig.view.status.contains("Saved picture " + name +
                                               " is no longer on the picture server: skipped"),
-                     asked == 1);
+                     name.startsWith("gone") && asked == 1);
         }
-        QCOMPARE(rig.requests("/c.jpg"), oneLeft ? 1 : 0);
         QCOMPARE(
             rig.view.status.contains("No picture saved in My Gallery is on the picture server"),
             !oneLeft);
