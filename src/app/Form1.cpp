@@ -158,9 +158,6 @@ void Form1::createFeatures()
         std::make_unique<SettingsPanel>(SettingsPanel::Controls{Settings, SkinLayout::settingsShown,
                                                                 Combo1, Combo2, Label5, Label1},
                                         m_options.stateDir, m_options.serverBase, m_http, *m_cycle);
-    // The server's categories: once the window is up, the start needs none of them.
-    connect(this, &Form1::firstFramePainted, m_settingsPanel.get(),
-            &SettingsPanel::updateCategories);
     m_myGallery = std::make_unique<MyGallery>(
         MyGallery::Controls{Image1, ImageAdded, Downloading, Label9, Label2}, m_options.stateDir,
         m_options.serverBase);

@@ -411,7 +411,5 @@ void PictureCycle::finish(Ending ending, const QString& problem)
     m_view.showBusy(false);
     enableRefresh(true);
     showStatus();
-    if (ending == Ending::Installed)
-        emit refreshed();
     emit ended();
 }

@@ -74,8 +74,6 @@ public:
     PictureInstall& install() { return m_install; }
 
 signals:
-    // A refresh has brought a new picture; ended() follows.
-    void refreshed();
     // A refresh has ended, with a new picture or without.
     void ended();
     // A picture joined the history, or another one of it is shown.

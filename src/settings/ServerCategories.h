@@ -11,11 +11,11 @@ class Http;
 struct HttpResult;
 } // namespace platform
 
-// Keeps Categories.dat as the picture server has it. Asked to, it fetches the server's
-// category names, at most once an hour, and rewrites the file atomically when the list
-// differs. A server that does not know the question (an error, a page, anything but a
-// list of names) leaves the file as it is; so does a fetch that fails, which the next
-// update tries again.
+// Keeps Categories.dat as the picture server has it. Asked to (after each refresh of
+// the picture), it fetches the server's category names, at most once an hour, and
+// rewrites the file atomically when the list differs. A server that does not know the question (an
+// error, a page, anything but a list of names) leaves the file as it is; so does a fetch that
+// fails, which the next update tries again.
 class ServerCategories : public QObject
 {
     Q_OBJECT

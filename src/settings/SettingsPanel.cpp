@@ -20,7 +20,9 @@ SettingsPanel::SettingsPanel(const Controls& controls, const QString& stateDir,
 {
     connect(controls.openButton, &HotSpot::clicked, this, &SettingsPanel::Label5_Click);
     connect(controls.closeButton, &HotSpot::clicked, this, &SettingsPanel::Label1_Click);
-    connect(&cycle, &PictureCycle::refreshed, this, &SettingsPanel::updateCategories);
+    // Not before the first refresh: a widget whose picture is current loads no network
+    // code for it, and starts and rests lighter.
+    connect(&cycle, &PictureCycle::ended, this, &SettingsPanel::updateCategories);
     connect(&m_serverCategories, &ServerCategories::changed, this, &SettingsPanel::showCategories);
 }
 

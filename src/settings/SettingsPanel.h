@@ -14,8 +14,8 @@ class QComboBox;
 
 // The settings panel over the calendar: where pictures come from and how often they
 // change. Closing it saves the choices and hands them to the picture cycle. The
-// categories it offers are the picture server's, asked for at start and after refreshes
-// that bring a picture (see ServerCategories).
+// categories it offers are the picture server's, asked for after the refreshes (see
+// ServerCategories).
 class SettingsPanel : public QObject
 {
     Q_OBJECT
@@ -35,7 +35,7 @@ public:
 
     // Start-up: the server's categories from the categories file, then the saved choices.
     void loadChoices();
-    // Asks the server for its categories, if an hour has passed since it last answered.
+    // Asks the server for its categories, unless it answered less than an hour ago.
     void updateCategories();
 
     ServerCategories& serverCategories() { return m_serverCategories; }
