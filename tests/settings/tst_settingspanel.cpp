@@ -25,13 +25,15 @@ QStringList items(const QComboBox& list)
     return texts;
 }
 
-// Starts the widget on `base` with the placeholder: its first refresh, due at once, asks
-// for the categories when it ends. The spy sees each answer.
+// Starts the widget on `base` with the placeholder and runs the timer's first tick: the
+// refresh due at once asks for the categories when it ends. The spy sees each answer.
 std::unique_ptr<QSignalSpy> startAsking(FormFixture& f, const QString& base)
 {
     Form1& form = f.start(base);
-    return std::make_unique<QSignalSpy>(&form.settingsPanel().serverCategories(),
-                                        &ServerCategories::ended);
+    auto asked = std::make_unique<QSignalSpy>(&form.settingsPanel().serverCategories(),
+                                              &ServerCategories::ended);
+    form.cycle().Timer2_Timer();
+    return asked;
 }
 } // namespace
 
