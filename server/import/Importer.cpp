@@ -214,7 +214,7 @@ bool Importer::arrive(const Source& source, ImportState& state, const Candidate&
         *problem = file.errorString();
         return false;
     }
-    const Fetcher::Reply reply = m_fetcher.get(candidate.image, file, maxPictureBytes);
+    const Fetcher::Reply reply = m_fetcher.get(candidate.image, file, m_options.maxPictureBytes);
     m_busy = reply.busy;
     file.close();
     step("downloaded"_L1);

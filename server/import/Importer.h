@@ -15,13 +15,13 @@ class Importer
 public:
     // A picture smaller than this on its longer side is not worth showing.
     static constexpr int minLongerSide = 800;
-    static constexpr qint64 maxPictureBytes = 64 << 20;
     static constexpr qint64 maxAnswerBytes = 16 << 20;
 
     struct Options
     {
         QString library;
         Fetcher::Options fetch;
+        qint64 maxPictureBytes = 64 << 20;
         // The step of a picture's arrival at which the process kills itself: only the
         // tests that prove a kill harmless at every step set it.
         QString killAt;
