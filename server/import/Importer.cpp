@@ -353,20 +353,22 @@ Importer::Outcome Importer::run(const Source& source)
                 ++outcome.imported;
             } else {
                 qCWarning(lcServer).noquote() << u"%1: item %2 left out: %3"_s.arg(
-                    source.name, offered.id.left(200), problem);
+                    source.name, offered.id.left(200).simplified(), problem);
                 lastProblem = problem;
+                exhausted = false; // worth another try with the next run
             }
             // A server that asked to wait longer than we do is left alone until next time.
-            if (m_busy) {
-                exhausted = false;
+            if (m_busy)
                 break;
-            }
         }
-        // Only the Art Institute's search is read page by page.
-        if (source.kind != Source::Kind::Artic || listing.candidates.isEmpty() || m_busy)
+        // Only the Art Institute's search is read page by page, up to an empty page; an
+        // unchanged one was read to its end before.
+        if (source.kind != Source::Kind::Artic ||
+            (listing.candidates.isEmpty() && !listing.notModified) || m_busy)
             break;
     }
-    // An answer with pictures left to take must be read again next time, changed or not.
+    // An answer with pictures left to take, or to try again, must be read again next
+    // time, changed or not.
     if (!exhausted)
         state.setValidators(listed, {});
     keepLimit(source, state);
