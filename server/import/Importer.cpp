@@ -256,9 +256,12 @@ bool Importer::arrive(const Source& source, ImportState& state, const Candidate&
     }
     step("pending"_L1);
     // The picture first: a sidecar is never in place without its picture.
-    if (!platform::AtomicFile::moveIntoPlace(download, picture, &error) ||
-        (step("picture"_L1),
-         !platform::AtomicFile::moveIntoPlace(sidecar, picture + u".json"_s, &error))) {
+    bool placed = platform::AtomicFile::moveIntoPlace(download, picture, &error);
+    if (placed) {
+        step("picture"_L1);
+        placed = platform::AtomicFile::moveIntoPlace(sidecar, picture + u".json"_s, &error);
+    }
+    if (!placed) {
         QFile::remove(sidecar);
         QFile::remove(download);
         finishPending(state);
