@@ -4,6 +4,7 @@
 #include "calendar/CalendarText.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "state/StateFiles.h"
 
@@ -163,6 +164,7 @@ void CalendarSet::apply(const QString& source, QDate from, QDate to, const Occur
     if (from != m_from || to != m_to)
         return; // a later read of the months now shown is on its way
     Status& status = m_status[source];
+    status.read = platform::clock().now();
     if (!result.error.isEmpty()) {
         qCWarning(lcState).noquote()
             << "calendar" << CalendarList::shown(source) << "not read:" << result.error;
@@ -196,14 +198,14 @@ void CalendarSet::rebuildDays()
 DayNotes CalendarSet::notesOn(const QDate& day) const
 {
     DayNotes notes;
-    const QLocale locale;
+    const QString timeFormat = CalendarText::shortTimeFormat(QLocale());
     for (const Line& line : m_days.value(day)) {
         if (line.holiday)
             notes.holidays << line.text;
         else if (line.start.isNull())
             notes.events << line.text;
         else
-            notes.events << locale.toString(line.start, QLocale::ShortFormat) + u' ' + line.text;
+            notes.events << line.start.toString(timeFormat) + u' ' + line.text;
     }
     return notes;
 }

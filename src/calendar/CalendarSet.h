@@ -28,6 +28,7 @@ public:
     {
         QString problem;       // empty when it was read
         QDateTime refreshed;   // the last good fetch of a subscription
+        QDateTime read;        // the last read of its text, good or not
         bool encrypted = true; // a webcal address that fell back to plain http is not
     };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calendar/CalendarText.h"
 
+#include <QRegularExpression>
 
 namespace CalendarText {
 
@@ -34,6 +35,12 @@ QString oneLine(const QString& text)
             c = u' ';
     }
     return line.simplified();
+}
+
+QString shortTimeFormat(const QLocale& locale)
+{
+    static const QRegularExpression seconds(QStringLiteral("[.:]?s+"));
+    return locale.timeFormat(QLocale::ShortFormat).remove(seconds);
 }
 
 } // namespace CalendarText
