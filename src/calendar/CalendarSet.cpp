@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calendar/CalendarSet.h"
 
+#include "calendar/CalendarReader.h"
 #include "calendar/CalendarText.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Logging.h"
+#include "platform/Module.h"
 #include "state/StateFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,9 +23,9 @@
 #endif
 
 namespace {
-Occurrences readText(const QByteArray& text, QDate from, QDate to)
+Occurrences readText(CalendarReader& reader, const QByteArray& text, QDate from, QDate to)
 {
-    Occurrences result = Occurrences::of(text, from, to, QTimeZone::systemTimeZone());
+    Occurrences result = reader.read(text, from, to, QTimeZone::systemTimeZone());
 #ifdef __GLIBC__
     // The parser's tree is gone, but glibc keeps the pages it lived in.
     malloc_trim(0);
@@ -30,12 +33,14 @@ Occurrences readText(const QByteArray& text, QDate from, QDate to)
     return result;
 }
 
-Occurrences readFile(const QString& path, QDate from, QDate to)
+QByteArray fileText(const QString& path, QString* error)
 {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return {{}, QStringLiteral("cannot read the file")};
-    return readText(file.read(CalendarText::maxBytes + 1), from, to);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the file");
+        return {};
+    }
+    return file.read(CalendarText::maxBytes + 1);
 }
 } // namespace
 
@@ -86,7 +91,7 @@ void CalendarSet::replaceCopy(const QString& source, const QByteArray& text,
     const QString folder = StateFiles::in(m_stateDir, StateFiles::calendarCopies);
     onWorker([this, source, text, copy = fileOf(entry), folder, from = m_from, to = m_to,
               done = std::move(done)] {
-        Occurrences result = readText(text, from, to);
+        Occurrences result = read(text, from, to);
         QString error;
         // The copies may hold what only the subscriber may read.
         if (result.error.isEmpty() &&
@@ -141,11 +146,31 @@ void CalendarSet::read(const Entry& entry)
     if (entry.isAddress() && !QFileInfo::exists(path))
         return; // not fetched yet
     onWorker([this, source = entry.source, path, from = m_from, to = m_to] {
-        const Occurrences result = readFile(path, from, to);
+        QString error;
+        const QByteArray text = fileText(path, &error);
+        const Occurrences result = error.isEmpty() ? read(text, from, to) : Occurrences{{}, error};
         QMetaObject::invokeMethod(
             this, [this, source, from, to, result] { apply(source, from, to, result); },
             Qt::QueuedConnection);
     });
+}
+
+Occurrences CalendarSet::read(const QByteArray& text, QDate from, QDate to)
+{
+    // Tried again by every read until it loads, so that a module put back is used.
+    if (!m_reader) {
+        QString error;
+        QObject* module =
+            platform::Module::load(QStringLiteral(ARTCAL_CALENDAR_MODULE),
+                                   ARTCAL_CALENDAR_READER_IID, platform::Module::folders(), &error);
+        m_reader = qobject_cast<CalendarReader*>(module);
+        if (!m_reader)
+            return {{}, QStringLiteral("cannot read calendars: %1").arg(error)};
+        // The module's object outlives this thread.
+        if (module->thread() == QThread::currentThread() && QCoreApplication::instance())
+            module->moveToThread(QCoreApplication::instance()->thread());
+    }
+    return readText(*m_reader, text, from, to);
 }
 
 void CalendarSet::onWorker(std::function<void()> job)

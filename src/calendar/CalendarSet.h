@@ -13,6 +13,8 @@
 
 #include <functional>
 
+class CalendarReader;
+
 // The user's calendars (Calendars.dat) and what they say of the months around the one
 // shown. Files are read, parsed and expanded on one worker thread, one calendar at a
 // time, and only the occurrences of those months are kept. A calendar that cannot be
@@ -69,6 +71,8 @@ private:
     };
 
     void read(const Entry& entry);
+    // On the worker: the occurrences of `text`, read by the calendar module.
+    Occurrences read(const QByteArray& text, QDate from, QDate to);
     // Runs `job` on the worker, started for the first.
     void onWorker(std::function<void()> job);
     void apply(const QString& source, QDate from, QDate to, const Occurrences& result);
@@ -82,4 +86,5 @@ private:
     QDate m_from, m_to;                              // the days read
     QThread m_worker;                                // started with the first calendar read
     QObject* m_workerContext = nullptr;
+    CalendarReader* m_reader = nullptr; // the worker's, loaded with its first read
 };
