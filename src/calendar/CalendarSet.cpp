@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -179,7 +180,9 @@ void CalendarSet::onWorker(std::function<void()> job)
         m_workerContext = new QObject;
         m_workerContext->moveToThread(&m_worker);
         m_worker.setObjectName(QStringLiteral("calendars"));
-        m_worker.start(QThread::LowPriority);
+        // From the event loop: the first reads, asked for while the window is made, wait
+        // until it is shown instead of taking a core from it; the jobs wait in the queue.
+        QTimer::singleShot(0, this, [this] { m_worker.start(QThread::LowPriority); });
     }
     QMetaObject::invokeMethod(m_workerContext, std::move(job));
 }
@@ -223,14 +226,17 @@ void CalendarSet::rebuildDays()
 DayNotes CalendarSet::notesOn(const QDate& day) const
 {
     DayNotes notes;
-    const QString timeFormat = CalendarText::shortTimeFormat(QLocale());
+    QString timeFormat; // asked of the locale for a day with a timed event only
     for (const Line& line : m_days.value(day)) {
-        if (line.holiday)
+        if (line.holiday) {
             notes.holidays << line.text;
-        else if (line.start.isNull())
+        } else if (line.start.isNull()) {
             notes.events << line.text;
-        else
+        } else {
+            if (timeFormat.isEmpty())
+                timeFormat = CalendarText::shortTimeFormat(QLocale());
             notes.events << line.start.toString(timeFormat) + u' ' + line.text;
+        }
     }
     return notes;
 }

@@ -84,7 +84,7 @@ private:
     QHash<QString, Status> m_status;                 // by source
     QMap<QDate, QList<Line>> m_days;                 // the notes of the days read
     QDate m_from, m_to;                              // the days read
-    QThread m_worker;                                // started with the first calendar read
+    QThread m_worker; // started after the first calendar read is asked for
     QObject* m_workerContext = nullptr;
     CalendarReader* m_reader = nullptr; // the worker's, loaded with its first read
 };
