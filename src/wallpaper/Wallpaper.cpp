@@ -141,37 +141,42 @@ void Wallpaper::downloaded(const PictureRecord& record, const QString& part, con
     if (!platform::AtomicFile::moveIntoPlace(part, file, &error) ||
         !TextLines::write(file + recordSuffix, record.toLines(), &error))
         return fail(notSet(QStringLiteral("cannot write in %1: %2").arg(folder(), error)), file);
-    if (m_state.before.contains(m_desktopName))
-        return showFile(file);
-    // The first wallpaper on this desktop: what it shows now is kept first.
+    // What the desktop shows now: kept before the first wallpaper there, and put back
+    // should this one fail half-way.
     const QObject* attempt = m_attempt;
     desktop().read([this, attempt, file](const QStringList& values, const QString& problem) {
         if (!isCurrent(attempt))
             return;
         if (!problem.isEmpty())
             return fail(notSet(problem), file);
-        WallpaperState state = m_state;
-        state.before[m_desktopName] = values;
-        QString error;
-        if (!state.write(statePath(), &error))
-            return fail(notSet(QStringLiteral("cannot keep the wallpaper to restore: %1")
-                                   .arg(PictureStatus::reason(error))),
-                        file);
-        m_state = state;
-        showFile(file);
+        if (!m_state.before.contains(m_desktopName)) {
+            WallpaperState state = m_state;
+            state.before[m_desktopName] = values;
+            QString error;
+            if (!state.write(statePath(), &error))
+                return fail(notSet(QStringLiteral("cannot keep the wallpaper to restore: %1")
+                                       .arg(PictureStatus::reason(error))),
+                            file);
+            m_state = state;
+        }
+        showFile(file, values);
     });
 }
 
-void Wallpaper::showFile(const QString& file)
+void Wallpaper::showFile(const QString& file, const QStringList& shown)
 {
     const QObject* attempt = m_attempt;
-    desktop().show(file, [this, attempt, file](const QString& problem) {
+    desktop().show(file, [this, attempt, file, shown](const QString& problem) {
         if (!isCurrent(attempt))
             return;
-        // A desktop that failed half-way may show the file: it stays until the next
-        // wallpaper is set.
-        if (!problem.isEmpty())
-            return fail(notSet(problem));
+        if (!problem.isEmpty()) {
+            // A desktop that failed half-way may show the file: it goes only once what
+            // was shown before is back.
+            return desktop().restore(shown, [this, attempt, file, problem](const QString& left) {
+                if (isCurrent(attempt))
+                    fail(notSet(problem), left.isEmpty() ? file : QString());
+            });
+        }
         const QString previous = m_state.current;
         m_state.current = QFileInfo(file).fileName();
         QString error;

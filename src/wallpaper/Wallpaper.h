@@ -81,7 +81,8 @@ private:
     wallpaper::Desktop& desktop() const;
     void fail(const QString& why, const QString& file = {});
     void downloaded(const PictureRecord& record, const QString& part, const QString& file);
-    void showFile(const QString& file);
+    // Shows `file`; `shown`: what the desktop showed before, put back on a failure.
+    void showFile(const QString& file, const QStringList& shown);
     void keepOnly(const QStringList& names) const;
 
     Options m_options;
