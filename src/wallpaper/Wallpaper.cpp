@@ -62,13 +62,10 @@ wallpaper::Desktop& Wallpaper::desktop() const
 bool Wallpaper::begin()
 {
     if (m_attempt) {
-        // Its transfer and tools end now; the object itself later, for this may run
-        // inside one of its callbacks.
+        // Its transfer and tools end now (a tool still running is killed); the object
+        // itself later, for this may run inside one of its callbacks.
         m_http.cancel(m_attempt);
-        for (QProcess* tool : m_attempt->findChildren<QProcess*>()) {
-            tool->disconnect();
-            tool->kill();
-        }
+        qDeleteAll(m_attempt->findChildren<QProcess*>());
         m_attempt->deleteLater();
     }
     m_attempt = new Attempt;
