@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
-#include <QThreadPool>
 
 #include <sys/stat.h>
 
@@ -133,14 +132,10 @@ class TestPictureCycle : public QObject
     Q_OBJECT
 private slots:
     // Quiet logs, Qt's image categories too: no rule may let a damaged picture through.
-    // A pool thread (decodes, smooth scaling) goes as soon as its work is done: one still
-    // idle at exit would end while the leak checker runs, and its thread data, which only
-    // the ending thread still holds, would be reported as leaked.
     void initTestCase()
     {
         QLoggingCategory::setFilterRules(
             "artcal.*.warning=false\nartcal.*.info=false\nqt.gui.imageio*=false");
-        QThreadPool::globalInstance()->setExpiryTimeout(0);
     }
 
     // One refresh against a server that answers the record request and the picture in
