@@ -226,34 +226,27 @@ private slots:
     // Every monitor's every workspace, and nothing else, shows the file; then the old ones.
     void xfce()
     {
-        QTemporaryDir store;
-        qputenv("XFCONF_STORE", store.path().toUtf8());
+        StateDir store; // the stand-in's properties, "/" written "%"
+        qputenv("XFCONF_STORE", store.dir.path().toUtf8());
         qputenv("PATH", ARTCAL_FAKE_TOOLS ":" + m_path);
+        const auto key = [](QString property) { return property.replace('/', '%'); };
         QStringList properties;
         for (const QString monitor : {"monitorHDMI-1", "monitoreDP-1"})
             for (const QString workspace : {"workspace0", "workspace1"})
                 properties << "/backdrop/screen0/" + monitor + "/" + workspace + "/last-image";
-        StateDir files; // the store's files, by the stand-in's names
-        const auto value = [&](const QString& property) {
-            QFile f(store.filePath(QString(property).replace('/', '%')));
-            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed()
-                                               : QString();
-        };
-        const auto put = [&](const QString& property, const QByteArray& text) {
-            QFile f(store.filePath(QString(property).replace('/', '%')));
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text + "\n") > 0);
-        };
         for (const QString& property : properties)
-            put(property, "/old/" + property.section('/', 3, 4).toUtf8() + ".png");
-        put("/backdrop/screen0/monitorHDMI-1/workspace0/image-style", "5");
+            store.write(key(property), "/old/" + property.section('/', 3, 4).toUtf8() + ".png\n");
+        const QString style = "/backdrop/screen0/monitorHDMI-1/workspace0/image-style";
+        store.write(key(style), "5\n");
         StateDir state;
         const auto wallpaper = make(state, "XFCE");
         QCOMPARE(outcomeOf(*wallpaper, [&] { wallpaper->set(record(2)); }), "Wallpaper set");
         for (const QString& property : properties)
-            QCOMPARE(value(property), state.path("Wallpaper/" + pictures(state).first()));
-        QCOMPARE(value("/backdrop/screen0/monitorHDMI-1/workspace0/image-style"), "5");
+            QCOMPARE(store.read(key(property)),
+                     state.path("Wallpaper/" + pictures(state).first()).toUtf8() + "\n");
+        QCOMPARE(store.read(key(style)), "5\n");
         QCOMPARE(outcomeOf(*wallpaper, [&] { wallpaper->restore(); }), "Wallpaper restored");
-        QCOMPARE(value(properties.last()), "/old/monitoreDP-1/workspace1.png");
+        QCOMPARE(store.read(key(properties.last())), "/old/monitoreDP-1/workspace1.png\n");
     }
 
     // Each fault leaves no new file and the wallpaper as it was, and says why.
@@ -336,13 +329,10 @@ private slots:
         QTest::mousePress(form.windowHandle(), Qt::RightButton, {}, SkinLayout::picture.center());
         auto* menu = form.findChild<QMenu*>();
         QVERIFY(menu);
+        QList<QAction*> commands = menu->actions();
+        commands.removeIf([](QAction* action) { return !action->text().contains("wallpaper"); });
         QStringList texts;
-        qsizetype setAt = -1;
-        for (QAction* action : menu->actions()) {
-            if (!action->text().contains("wallpaper"))
-                continue;
-            if (texts.isEmpty())
-                setAt = menu->actions().indexOf(action);
+        for (QAction* action : commands) {
             texts << action->text();
             QCOMPARE(action->isEnabled(), why.isEmpty());
             QCOMPARE(action->toolTip(), why.isEmpty() ? action->text().remove('&') : why);
@@ -350,7 +340,7 @@ private slots:
         QCOMPARE(texts, QStringList({"Set as &wallpaper", "New pictures &become the wallpaper",
                                      "Restore &my wallpaper"}));
         if (why.isEmpty()) {
-            menu->actions().at(setAt)->trigger();
+            commands.first()->trigger();
             QTRY_VERIFY_WITH_TIMEOUT(f.ui().Image1->toolTip().contains("Wallpaper set"), 20000);
         }
         delete menu;
