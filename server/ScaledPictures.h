@@ -10,10 +10,11 @@ namespace server {
 
 struct Picture;
 
-// JPEG pictures at the size a widget shows them (or a wallpaper covers the screen), made once per picture and size and
-// kept as files in a folder of the server's own (the library may be read-only or
-// shared), at most `capacity` bytes in all: the least recently served go first. Asked
-// sizes round up to a few steps, so no one can fill the folder with variety.
+// JPEG pictures at the size a widget shows them, or a wallpaper covers the screen, made
+// once per picture and size and kept as files in a folder of the server's own (the
+// library may be read-only or shared), at most `capacity` bytes in all: the least
+// recently served go first. Asked sizes round up to a few steps, so no one can fill the
+// folder with variety.
 class ScaledPictures
 {
 public:
