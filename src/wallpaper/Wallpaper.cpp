@@ -102,13 +102,14 @@ void Wallpaper::set(const PictureRecord& record)
     if (screen.isEmpty())
         return fail(notSet(QStringLiteral("there is no screen to size it for")));
     QString error;
-    // A new name each time: a desktop that caches by name shows the new picture.
-    const QString file = QStringLiteral("%1/wallpaper-%2.jpg")
+    // A new name each time: a desktop that caches by name shows the new picture. Its
+    // suffix comes once the picture is here.
+    const QString base = QStringLiteral("%1/wallpaper-%2")
                              .arg(folder())
                              .arg(QDateTime::currentMSecsSinceEpoch(), 15, 10, QLatin1Char('0'));
     std::optional<QString> part;
     if (QDir().mkpath(folder()))
-        part = platform::AtomicFile::createTemporary(file, partSuffix, &error);
+        part = platform::AtomicFile::createTemporary(base, partSuffix, &error);
     if (!part)
         return fail(
             notSet(QStringLiteral("cannot write in %1%2")
@@ -117,22 +118,25 @@ void Wallpaper::set(const PictureRecord& record)
     m_http.download(
         QUrl(platform::sizedPictureUrl(record.pictureUrl, screen)), *part,
         PictureInstall::maxPictureBytes, m_attempt, {},
-        [this, attempt, record, part = *part, file](const platform::HttpResult& result) {
+        [this, attempt, record, part = *part, base](const platform::HttpResult& result) {
             if (!isCurrent(attempt))
                 return void(QFile::remove(part));
             if (!result.ok)
                 return fail(notSet(QStringLiteral("the picture could not be fetched: %1")
                                        .arg(PictureStatus::reason(result.error))),
                             part);
-            downloaded(record, part, file);
+            downloaded(record, part, base);
         });
 }
 
-void Wallpaper::downloaded(const PictureRecord& record, const QString& part, const QString& file)
+void Wallpaper::downloaded(const PictureRecord& record, const QString& part, const QString& base)
 {
     // Only a picture goes to the desktop; the size is read from its header.
-    if (QImageReader(part).size().isEmpty())
+    QImageReader reader(part);
+    if (reader.size().isEmpty())
         return fail(notSet(QStringLiteral("the picture server sent no picture")), part);
+    const QByteArray format = reader.format();
+    const QString file = base + u'.' + QString::fromLatin1(format == "jpeg" ? "jpg" : format);
     QString error;
     // The picture keeps its record and credits beside it, as the installed one does.
     if (!platform::AtomicFile::moveIntoPlace(part, file, &error) ||

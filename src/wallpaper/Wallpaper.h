@@ -80,7 +80,8 @@ private:
     bool isCurrent(const QObject* attempt) const { return attempt && attempt == m_attempt; }
     wallpaper::Desktop& desktop() const;
     void fail(const QString& why, const QString& file = {});
-    void downloaded(const PictureRecord& record, const QString& part, const QString& file);
+    // `base`: the new file's path without its suffix, which the picture's format gives.
+    void downloaded(const PictureRecord& record, const QString& part, const QString& base);
     // Shows `file`; `shown`: what the desktop showed before, put back on a failure.
     void showFile(const QString& file, const QStringList& shown);
     void keepOnly(const QStringList& names) const;
