@@ -36,7 +36,7 @@ std::unique_ptr<Desktop> chooseDesktop(const QString& currentDesktop, bool x11, 
     }
     *why = QStringLiteral("artcal cannot set the wallpaper on this desktop");
     if (x11)
-        *why += QStringLiteral(" (feh or nitrogen would let it)");
+        *why += QStringLiteral(" (install feh or nitrogen)");
     return nullptr;
 }
 
