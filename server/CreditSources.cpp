@@ -104,6 +104,15 @@ QStringList metadataKeys()
     return keys;
 }
 
+QJsonObject sidecarOf(const PictureCredits& credits)
+{
+    QJsonObject sidecar;
+    for (const Rule& rule : rules)
+        if (!(credits.*rule.field).isEmpty())
+            sidecar.insert(rule.sidecarKey, credits.*rule.field);
+    return sidecar;
+}
+
 PictureCredits merged(const QJsonObject& sidecar, const MetadataText& metadata,
                       const PictureCredits& known)
 {

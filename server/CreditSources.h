@@ -35,6 +35,9 @@ QString creativeCommonsName(QStringView url);
 // The exiv2 keys `merged` looks at.
 QStringList metadataKeys();
 
+// The sidecar that gives `credits`, for a program that writes one (the importer).
+QJsonObject sidecarOf(const PictureCredits& credits);
+
 PictureCredits merged(const QJsonObject& sidecar, const MetadataText& metadata,
                       const PictureCredits& known = {});
 

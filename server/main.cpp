@@ -6,6 +6,7 @@
 #include "PictureServer.h"
 #include "ServerLog.h"
 #include "StopOnSignal.h"
+#include "import/ImportCommand.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -79,16 +81,24 @@ int main(int argc, char* argv[])
     QGuiApplication::setApplicationName(u"artcal-server"_s);
     QGuiApplication::setApplicationVersion(QStringLiteral(ARTCAL_VERSION));
 
+    const QString dataFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/artcal-server"_s;
+    const QString defaultLibrary = dataFolder + u"/library"_s;
+    if (arguments.size() > 1 && arguments[1] == u"import") {
+        // An import may end at any moment without harm: a signal ends it at once.
+        stopOnSignal.setHandler([] { std::_Exit(1); });
+        return server::import::runCommand(arguments, defaultLibrary);
+    }
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Serves pictures of the day to the artcal widget."_s);
+    parser.setApplicationDescription(
+        u"Serves pictures of the day to the artcal widget; \"artcal-server import --help\" "
+        u"tells how it imports pictures from museums and feeds."_s);
     const QCommandLineOption helpOption({u"h"_s, u"help"_s}, u"Displays this help."_s);
     parser.addOption(helpOption);
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QString defaultBind = u"127.0.0.1"_s;
     const QString defaultPort = u"8642"_s;
-    const QString dataFolder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/artcal-server"_s;
-    const QString defaultLibrary = dataFolder + u"/library"_s;
     const QString defaultKeyFile = dataFolder + u"/key"_s;
     const QString defaultCache =
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +

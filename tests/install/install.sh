@@ -21,6 +21,8 @@ for f in bin/artcal bin/artcal-server "$module" share/artcal/Settings.dat share/
          share/artcal/default.jpg share/artcal/art/skin.rgbx share/artcal/art/calendar@2x.rgbx \
          share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
          share/metainfo/io.github.artcal.artcal.metainfo.xml share/systemd/user/artcal-server.service \
+         share/systemd/user/artcal-import.service share/systemd/user/artcal-import.timer \
+         share/artcal-server/sources.conf \
          share/doc/artcal/copyright \
          share/man/man1/artcal.1.gz share/man/man1/artcal-server.1.gz; do
   [ -s "$f" ] || fail "$f is not installed"
@@ -50,7 +52,14 @@ EOF
 unit=share/systemd/user/artcal-server.service
 grep -qx "ExecStart=$work/prefix/bin/artcal-server --demo" $unit || fail "the unit starts $(grep ExecStart $unit)"
 mkdir -m 700 "$work/run"
-XDG_RUNTIME_DIR=$work/run systemd-analyze --user verify $unit || fail "systemd-analyze rejects the unit"
+grep -qx "ExecStart=$work/prefix/bin/artcal-server import" share/systemd/user/artcal-import.service ||
+  fail "the import unit runs $(grep ExecStart share/systemd/user/artcal-import.service)"
+XDG_RUNTIME_DIR=$work/run systemd-analyze --user verify $unit share/systemd/user/artcal-import.timer \
+  share/systemd/user/artcal-import.service || fail "systemd-analyze rejects the units"
+# With no sources.conf of the user's, an import reads the one installed beside it.
+HOME=$work/home XDG_CONFIG_HOME='' bin/artcal-server import --help | tr -d ' \n' >"$work/help"
+grep -qF -- "$work/prefix/share/artcal-server/sources.conf" "$work/help" ||
+  fail "artcal-server import does not default to the installed sources.conf"
 # The help wraps long lines, within words too; read it without any spaces.
 HOME=$work/home XDG_DATA_HOME='' XDG_CACHE_HOME='' bin/artcal-server --help | tr -d ' \n' >"$work/help"
 for default in 127.0.0.1 8642 "$work/home/.local/share/artcal-server/library" \
