@@ -3,22 +3,25 @@
 // the widget's own path, against libical's parse alone of the same text, alternating.
 //   artcal-bench-calendar RUNS
 // Prints "ours_ms=... libical_ms=..." (medians) and the occurrences found.
+//   artcal-bench-calendar write EVENTS FILE
+// Writes such a calendar of EVENTS events, spread over the year around today, to FILE.
 #include "calendar/Occurrences.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <libical/ical.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 namespace {
 // Spread over a year; one event in ten repeats weekly, one in ten is all day.
-QByteArray bigCalendar(int events)
+QByteArray bigCalendar(int events, QDate first)
 {
     QByteArray text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//artcal//bench//EN\r\n";
-    const QDate first(2026, 1, 1);
     for (int i = 0; i < events; ++i) {
         const QDate day = first.addDays(i % 365);
         text += "BEGIN:VEVENT\r\nUID:" + QByteArray::number(i) + "@bench\r\n";
@@ -43,8 +46,13 @@ double median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string_view(argv[1]) == "write") {
+        QFile file(QString::fromLocal8Bit(argv[3]));
+        const QByteArray text = bigCalendar(atoi(argv[2]), QDate::currentDate().addDays(-182));
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() ? 0 : 1;
+    }
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
-    const QByteArray text = bigCalendar(10000);
+    const QByteArray text = bigCalendar(10000, QDate(2026, 1, 1));
     std::vector<double> ours, theirs;
     qsizetype found = 0;
     for (int i = 0; i < runs; ++i) {

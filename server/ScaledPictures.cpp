@@ -13,7 +13,8 @@ namespace server {
 
 namespace {
 
-constexpr int steps[] = {64, 128, 256, 512, 1024, 2048};
+// Up to 4096: a wallpaper covers the largest screens (a 4K one is 3840 wide).
+constexpr int steps[] = {64, 128, 256, 512, 1024, 2048, 4096};
 
 int stepOf(int side)
 {

@@ -10,17 +10,18 @@ namespace server {
 
 struct Picture;
 
-// JPEG pictures at the size a widget shows them, made once per picture and size and
-// kept as files in a folder of the server's own (the library may be read-only or
-// shared), at most `capacity` bytes in all: the least recently served go first. Asked
-// sizes round up to a few steps, so no one can fill the folder with variety.
+// JPEG pictures at the size a widget shows them, or a wallpaper covers the screen, made
+// once per picture and size and kept as files in a folder of the server's own (the
+// library may be read-only or shared), at most `capacity` bytes in all: the least
+// recently served go first. Asked sizes round up to a few steps, so no one can fill the
+// folder with variety.
 class ScaledPictures
 {
 public:
     // An empty folder keeps nothing: every picture goes out whole.
     ScaledPictures(const QString& folder, qint64 capacity);
 
-    // Each side rounded up to the next step of 64 to 2048; empty when a side is past them.
+    // Each side rounded up to the next step of 64 to 4096; empty when a side is past them.
     static QSize step(QSize shown);
 
     // The file of `picture` scaled to cover `step`, made now if need be; empty when the

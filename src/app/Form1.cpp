@@ -23,6 +23,20 @@
 
 #include <utility>
 
+namespace {
+// The largest screen in device pixels, which a wallpaper must cover.
+QSize largestScreen()
+{
+    QSize largest;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QSize size = screen->size() * screen->devicePixelRatio();
+        if (qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
+            largest = size;
+    }
+    return largest;
+}
+} // namespace
+
 Form1::Form1(const Options& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options),
       m_skin(std::make_unique<SkinImages>(options.stateDir, options.artFolders))
@@ -164,6 +178,14 @@ void Form1::createFeatures()
     m_hoverTracker = std::make_unique<HoverTracker>(
         HoverTracker::Controls{this, Image1Label, {Line1, Line2, Line3, Line4}, CursorEvents});
 
+    m_wallpaper = std::make_unique<Wallpaper>(
+        Wallpaper::Options{m_options.stateDir, largestScreen,
+                           qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
+                           QGuiApplication::platformName() == u"xcb", m_options.wallpaperToolLimit},
+        m_http);
+    connect(m_wallpaper.get(), &Wallpaper::outcome, this, &Form1::showNotice);
+    connect(m_cycle.get(), &PictureCycle::installed, m_wallpaper.get(), &Wallpaper::newPicture);
+
     m_calendar->setPicturesOn([this](const QDate& day) { return m_cycle->history().countOf(day); });
     m_calendars = std::make_unique<CalendarSet>(m_options.stateDir);
     m_subscriptions = new Subscriptions(*m_calendars, m_http);
@@ -239,6 +261,13 @@ void Form1::Image1_Click()
     // anything but a web page.
     if (!Image1->tag().isEmpty())
         platform::openUrl(QUrl(PictureRecord::fromTag(Image1->tag()).pageUrl));
+}
+
+std::optional<PictureRecord> Form1::shownRecord() const
+{
+    if (Image1->tag().isEmpty())
+        return std::nullopt;
+    return PictureRecord::fromTag(Image1->tag());
 }
 
 void Form1::LabelExit_Click()

@@ -18,6 +18,7 @@
 #include "platform/Http.h"
 #include "platform/TagTimer.h"
 #include "settings/SettingsPanel.h"
+#include "wallpaper/Wallpaper.h"
 
 #include <QComboBox>
 #include <QPointer>
@@ -42,6 +43,8 @@ public:
         QString serverBase;       // scheme and host, no trailing "/"
         QStringList arguments{};  // the options given on the command line, to start again
         QStringList artFolders{}; // where the skin art painted at build time may be
+        // How long a desktop's tool may take to set the wallpaper.
+        std::chrono::milliseconds wallpaperToolLimit{5000};
     };
 
     explicit Form1(const Options& options, QWidget* parent = nullptr);
@@ -59,10 +62,15 @@ public:
     SettingsPanel& settingsPanel() { return *m_settingsPanel; }
     MyGallery& myGallery() { return *m_myGallery; }
     HoverTracker& hoverTracker() { return *m_hoverTracker; }
+    Wallpaper& wallpaper() { return *m_wallpaper; }
+    const Wallpaper& wallpaper() const { return *m_wallpaper; }
     const Options& options() const { return m_options; }
 
     // The "Calendars..." dialog, one at a time.
     void showCalendars();
+
+    // The picture shown now, if it is no placeholder.
+    std::optional<PictureRecord> shownRecord() const;
 
     // Whether the window stays above other windows; the choice is kept with its place.
     bool keepsAbove() const;
@@ -119,6 +127,7 @@ private:
     std::unique_ptr<SettingsPanel> m_settingsPanel;
     std::unique_ptr<MyGallery> m_myGallery;
     std::unique_ptr<HoverTracker> m_hoverTracker;
+    std::unique_ptr<Wallpaper> m_wallpaper;
     QTimer m_placeSaver;
     bool m_userMoving = false; // from a press on the bare skin to the end of its move
     QPointer<QDialog> m_calendarsDialog;

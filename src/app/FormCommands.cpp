@@ -18,7 +18,7 @@ namespace {
 using Id = FormCommands::Id;
 
 // The context menu's sections, in order; None: the menu does not list the command.
-enum class Section { None, Picture, Window, Program };
+enum class Section { None, Picture, Wallpaper, Window, Program };
 
 struct Command
 {
@@ -30,6 +30,8 @@ struct Command
     bool (*checked)(const Form1& form) = nullptr; // a toggle's state, read at each popup
     bool (*offered)(Form1& form) = nullptr;       // whether the menu offers it now
     bool navigation = false;
+    // Why the menu shows it disabled now (its tooltip); empty when it may run.
+    QString (*unusable)(Form1& form) = nullptr;
 };
 
 void startAtLogin(Form1& form, bool on)
@@ -46,6 +48,15 @@ void startAtLogin(Form1& form, bool on)
     form.showNotice((on ? QStringLiteral("Cannot start at login: %1")
                         : QStringLiteral("Cannot stop starting at login: %1"))
                         .arg(PictureStatus::reason(error)));
+}
+
+// The wallpaper commands need a desktop artcal can set and a picture that is not the
+// placeholder.
+QString wallpaperUnusable(Form1& form)
+{
+    if (!form.wallpaper().unavailable().isEmpty())
+        return form.wallpaper().unavailable();
+    return form.shownRecord() ? QString() : QStringLiteral("There is no picture of the day yet");
 }
 
 void about(Form1& form, bool)
@@ -110,6 +121,36 @@ const Command commands[] = {
      nullptr,
      nullptr,
      true},
+    {Id::SetWallpaper,
+     "Set as &wallpaper",
+     {},
+     Section::Wallpaper,
+     [](Form1& form, bool) {
+         if (const std::optional<PictureRecord> shown = form.shownRecord())
+             form.wallpaper().set(*shown);
+     },
+     nullptr,
+     nullptr,
+     false,
+     wallpaperUnusable},
+    {Id::FollowWallpaper,
+     "New pictures &become the wallpaper",
+     {},
+     Section::Wallpaper,
+     [](Form1& form, bool on) { form.wallpaper().follow(on); },
+     [](const Form1& form) { return form.wallpaper().follows(); },
+     nullptr,
+     false,
+     wallpaperUnusable},
+    {Id::RestoreWallpaper,
+     "Restore &my wallpaper",
+     {},
+     Section::Wallpaper,
+     [](Form1& form, bool) { form.wallpaper().restore(); },
+     nullptr,
+     nullptr,
+     false,
+     wallpaperUnusable},
     {Id::Calendars,
      "Cal&endars...",
      {},
@@ -206,6 +247,7 @@ void FormCommands::popup(QPoint globalPos) const
 {
     auto* menu = new QMenu(&m_form);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setToolTipsVisible(true); // a disabled command says why
     Section last = Section::None;
     for (const Command& command : commands) {
         if (command.section == Section::None || (command.offered && !command.offered(m_form)))
@@ -216,6 +258,11 @@ void FormCommands::popup(QPoint globalPos) const
         QAction* action = m_actions.at(command.id);
         if (command.checked)
             action->setChecked(command.checked(m_form));
+        if (command.unusable) {
+            const QString why = command.unusable(m_form);
+            action->setEnabled(why.isEmpty());
+            action->setToolTip(why.isEmpty() ? action->text().remove(u'&') : why);
+        }
         menu->addAction(action);
     }
     menu->popup(globalPos);

@@ -171,6 +171,10 @@ int main(int argc, char* argv[])
                          &PictureCycle::networkImproved);
         QObject::connect(network.get(), &platform::NetworkWatch::meteredChanged, &form.cycle(),
                          &PictureCycle::setMetered);
+        QObject::connect(network.get(), &platform::NetworkWatch::meteredChanged, &form.wallpaper(),
+                         &Wallpaper::setMetered);
+        QObject::connect(network.get(), &platform::NetworkWatch::offlineChanged, &form.wallpaper(),
+                         &Wallpaper::setOffline);
     });
     form.show();
     return QCoreApplication::exec();

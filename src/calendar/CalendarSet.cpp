@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calendar/CalendarSet.h"
 
+#include "calendar/CalendarReader.h"
 #include "calendar/CalendarText.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/Logging.h"
+#include "platform/Module.h"
 #include "state/StateFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -19,9 +24,9 @@
 #endif
 
 namespace {
-Occurrences readText(const QByteArray& text, QDate from, QDate to)
+Occurrences readText(CalendarReader& reader, const QByteArray& text, QDate from, QDate to)
 {
-    Occurrences result = Occurrences::of(text, from, to, QTimeZone::systemTimeZone());
+    Occurrences result = reader.read(text, from, to, QTimeZone::systemTimeZone());
 #ifdef __GLIBC__
     // The parser's tree is gone, but glibc keeps the pages it lived in.
     malloc_trim(0);
@@ -29,12 +34,14 @@ Occurrences readText(const QByteArray& text, QDate from, QDate to)
     return result;
 }
 
-Occurrences readFile(const QString& path, QDate from, QDate to)
+QByteArray fileText(const QString& path, QString* error)
 {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return {{}, QStringLiteral("cannot read the file")};
-    return readText(file.read(CalendarText::maxBytes + 1), from, to);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the file");
+        return {};
+    }
+    return file.read(CalendarText::maxBytes + 1);
 }
 } // namespace
 
@@ -85,7 +92,7 @@ void CalendarSet::replaceCopy(const QString& source, const QByteArray& text,
     const QString folder = StateFiles::in(m_stateDir, StateFiles::calendarCopies);
     onWorker([this, source, text, copy = fileOf(entry), folder, from = m_from, to = m_to,
               done = std::move(done)] {
-        Occurrences result = readText(text, from, to);
+        Occurrences result = read(text, from, to);
         QString error;
         // The copies may hold what only the subscriber may read.
         if (result.error.isEmpty() &&
@@ -140,11 +147,31 @@ void CalendarSet::read(const Entry& entry)
     if (entry.isAddress() && !QFileInfo::exists(path))
         return; // not fetched yet
     onWorker([this, source = entry.source, path, from = m_from, to = m_to] {
-        const Occurrences result = readFile(path, from, to);
+        QString error;
+        const QByteArray text = fileText(path, &error);
+        const Occurrences result = error.isEmpty() ? read(text, from, to) : Occurrences{{}, error};
         QMetaObject::invokeMethod(
             this, [this, source, from, to, result] { apply(source, from, to, result); },
             Qt::QueuedConnection);
     });
+}
+
+Occurrences CalendarSet::read(const QByteArray& text, QDate from, QDate to)
+{
+    // Tried again by every read until it loads, so that a module put back is used.
+    if (!m_reader) {
+        QString error;
+        QObject* module =
+            platform::Module::load(QStringLiteral(ARTCAL_CALENDAR_MODULE),
+                                   ARTCAL_CALENDAR_READER_IID, platform::Module::folders(), &error);
+        m_reader = qobject_cast<CalendarReader*>(module);
+        if (!m_reader)
+            return {{}, QStringLiteral("cannot read calendars: %1").arg(error)};
+        // The module's object outlives this thread.
+        if (module->thread() == QThread::currentThread() && QCoreApplication::instance())
+            module->moveToThread(QCoreApplication::instance()->thread());
+    }
+    return readText(*m_reader, text, from, to);
 }
 
 void CalendarSet::onWorker(std::function<void()> job)
@@ -153,7 +180,9 @@ void CalendarSet::onWorker(std::function<void()> job)
         m_workerContext = new QObject;
         m_workerContext->moveToThread(&m_worker);
         m_worker.setObjectName(QStringLiteral("calendars"));
-        m_worker.start(QThread::LowPriority);
+        // From the event loop: the first reads, asked for while the window is made, wait
+        // until it is shown instead of taking a core from it; the jobs wait in the queue.
+        QTimer::singleShot(0, this, [this] { m_worker.start(QThread::LowPriority); });
     }
     QMetaObject::invokeMethod(m_workerContext, std::move(job));
 }
@@ -163,6 +192,7 @@ void CalendarSet::apply(const QString& source, QDate from, QDate to, const Occur
     if (from != m_from || to != m_to)
         return; // a later read of the months now shown is on its way
     Status& status = m_status[source];
+    status.read = platform::clock().now();
     if (!result.error.isEmpty()) {
         qCWarning(lcState).noquote()
             << "calendar" << CalendarList::shown(source) << "not read:" << result.error;
@@ -196,14 +226,17 @@ void CalendarSet::rebuildDays()
 DayNotes CalendarSet::notesOn(const QDate& day) const
 {
     DayNotes notes;
-    const QLocale locale;
+    QString timeFormat; // asked of the locale for a day with a timed event only
     for (const Line& line : m_days.value(day)) {
-        if (line.holiday)
+        if (line.holiday) {
             notes.holidays << line.text;
-        else if (line.start.isNull())
+        } else if (line.start.isNull()) {
             notes.events << line.text;
-        else
-            notes.events << locale.toString(line.start, QLocale::ShortFormat) + u' ' + line.text;
+        } else {
+            if (timeFormat.isEmpty())
+                timeFormat = CalendarText::shortTimeFormat(QLocale());
+            notes.events << line.start.toString(timeFormat) + u' ' + line.text;
+        }
     }
     return notes;
 }

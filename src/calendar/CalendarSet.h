@@ -13,6 +13,8 @@
 
 #include <functional>
 
+class CalendarReader;
+
 // The user's calendars (Calendars.dat) and what they say of the months around the one
 // shown. Files are read, parsed and expanded on one worker thread, one calendar at a
 // time, and only the occurrences of those months are kept. A calendar that cannot be
@@ -28,6 +30,7 @@ public:
     {
         QString problem;       // empty when it was read
         QDateTime refreshed;   // the last good fetch of a subscription
+        QDateTime read;        // the last read of its text, good or not
         bool encrypted = true; // a webcal address that fell back to plain http is not
     };
 
@@ -68,6 +71,8 @@ private:
     };
 
     void read(const Entry& entry);
+    // On the worker: the occurrences of `text`, read by the calendar module.
+    Occurrences read(const QByteArray& text, QDate from, QDate to);
     // Runs `job` on the worker, started for the first.
     void onWorker(std::function<void()> job);
     void apply(const QString& source, QDate from, QDate to, const Occurrences& result);
@@ -79,6 +84,7 @@ private:
     QHash<QString, Status> m_status;                 // by source
     QMap<QDate, QList<Line>> m_days;                 // the notes of the days read
     QDate m_from, m_to;                              // the days read
-    QThread m_worker;                                // started with the first calendar read
+    QThread m_worker; // started after the first calendar read is asked for
     QObject* m_workerContext = nullptr;
+    CalendarReader* m_reader = nullptr; // the worker's, loaded with its first read
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calendar/CalendarText.h"
 
-#include <QStringDecoder>
+#include <QRegularExpression>
 
 namespace CalendarText {
 
@@ -9,12 +9,17 @@ QString problemWith(const QByteArray& bytes)
 {
     if (bytes.size() > maxBytes)
         return QStringLiteral("the file is over 10 MiB");
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (utf8.hasError() || text.contains(QChar(0)))
+    // Checked where it lies: a copy of a large file as UTF-16 costs more than its parse.
+    if (!bytes.isValidUtf8() || bytes.contains('\0'))
         return QStringLiteral("the file is not UTF-8 text");
-    // The BOM is gone with the decoding; blank lines before the calendar are harmless.
-    if (!text.trimmed().startsWith(QStringLiteral("BEGIN:VCALENDAR"), Qt::CaseInsensitive))
+    // A byte order mark and blank lines before the calendar are harmless.
+    QByteArrayView text(bytes);
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = text.sliced(3);
+    while (!text.isEmpty() && QChar::isSpace(uchar(text.front())))
+        text = text.sliced(1);
+    const QByteArrayView begin("BEGIN:VCALENDAR");
+    if (text.size() < begin.size() || qstrnicmp(text.data(), begin.data(), begin.size()) != 0)
         return QStringLiteral("the file is not an iCalendar file");
     if (bytes.count("BEGIN:VEVENT") > maxEvents)
         return QStringLiteral("the file has more than %1 events").arg(maxEvents);
@@ -30,6 +35,12 @@ QString oneLine(const QString& text)
             c = u' ';
     }
     return line.simplified();
+}
+
+QString shortTimeFormat(const QLocale& locale)
+{
+    static const QRegularExpression seconds(QStringLiteral("[.:]?s+"));
+    return locale.timeFormat(QLocale::ShortFormat).remove(seconds);
 }
 
 } // namespace CalendarText

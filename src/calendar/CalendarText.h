@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 
 // What a calendar file must be before the iCalendar parser sees it, and how its text is
@@ -18,5 +19,9 @@ QString problemWith(const QByteArray& bytes);
 // A summary as one line of plain text: control characters (line ends, tabs) become
 // spaces, runs of spaces one.
 QString oneLine(const QString& text);
+
+// The locale's short time format in hours and minutes ("09:30"): some locales, C among
+// them, keep the seconds in it.
+QString shortTimeFormat(const QLocale& locale);
 
 } // namespace CalendarText

@@ -34,6 +34,11 @@ QString describe(const Entry& entry, const CalendarSet::Status& status)
                       : QStringLiteral("not fetched yet"));
         if (!status.encrypted)
             parts << QStringLiteral("not encrypted");
+    } else {
+        parts << (status.read.isValid() ? QStringLiteral("%1 %2").arg(
+                                              status.problem.isEmpty() ? u"read" : u"tried",
+                                              QLocale().toString(status.read, QLocale::ShortFormat))
+                                        : QStringLiteral("not read yet"));
     }
     return parts.join(QStringLiteral(", "));
 }

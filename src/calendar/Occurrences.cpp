@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -55,6 +56,8 @@ public:
         return icaltime_is_date(t) ? QDate(t.year, t.month, t.day) > m_to : epoch(t) > m_windowEnd;
     }
     qint64 windowStart() const { return m_windowStart; }
+    QDate firstDay() const { return m_from; }
+    QDate lastDay() const { return m_to; }
 
     // An all-day event covers `days` days from `t`; a timed one `seconds` from it.
     void add(icaltimetype t, int days, qint64 seconds, const QString& summary,
@@ -109,7 +112,51 @@ QString instanceKey(const char* uid, icaltimetype t, const Collector& c)
     return QString::fromUtf8(uid ? uid : "") + u'\n' + when;
 }
 
-QList<icalcomponent*> eventsOf(icalcomponent* root)
+// An event and the properties that place it, found in one walk of its properties: each
+// lookup by kind walks them all again.
+struct Event
+{
+    icalcomponent* component;
+    icalproperty* start = nullptr;
+    icalproperty* end = nullptr;
+    icalproperty* duration = nullptr;
+    icalproperty* rule = nullptr;
+    icalproperty* recurrenceId = nullptr;
+    bool hasRdates = false;
+};
+
+Event eventOf(icalcomponent* component)
+{
+    Event e{component};
+    for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_ANY_PROPERTY); p;
+         p = icalcomponent_get_next_property(component, ICAL_ANY_PROPERTY)) {
+        switch (icalproperty_isa(p)) {
+        case ICAL_DTSTART_PROPERTY:
+            e.start = e.start ? e.start : p;
+            break;
+        case ICAL_DTEND_PROPERTY:
+            e.end = e.end ? e.end : p;
+            break;
+        case ICAL_DURATION_PROPERTY:
+            e.duration = e.duration ? e.duration : p;
+            break;
+        case ICAL_RRULE_PROPERTY:
+            e.rule = e.rule ? e.rule : p;
+            break;
+        case ICAL_RECURRENCEID_PROPERTY:
+            e.recurrenceId = e.recurrenceId ? e.recurrenceId : p;
+            break;
+        case ICAL_RDATE_PROPERTY:
+            e.hasRdates = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return e;
+}
+
+QList<Event> eventsOf(icalcomponent* root)
 {
     QList<icalcomponent*> calendars;
     if (icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT)
@@ -117,11 +164,11 @@ QList<icalcomponent*> eventsOf(icalcomponent* root)
     for (icalcomponent* c = icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT); c;
          c = icalcomponent_get_next_component(root, ICAL_VCALENDAR_COMPONENT))
         calendars << c;
-    QList<icalcomponent*> events;
+    QList<Event> events;
     for (icalcomponent* calendar : calendars) {
         for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
              e; e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
-            events << e;
+            events << eventOf(e);
     }
     return events;
 }
@@ -146,13 +193,103 @@ void lengthOf(icalcomponent* event, icaltimetype start, const Collector& c, int&
     seconds = std::max<qint64>(seconds, 0);
 }
 
-void expand(icalcomponent* event, const QSet<QString>& overridden, Collector& c)
+// An event's times as the file writes them, read without their time zone: what they name
+// lies within a day and a half of it anywhere (offsets run from -12 to +14 hours). That
+// is enough to pass over the events far from the span before the costly part, their zones
+// and the recurrence iterator.
+constexpr int wallMarginDays = 3;
+
+QDate wallDate(icaltimetype t)
 {
-    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+    return QDate(t.year, t.month, t.day);
+}
+
+// The days after its start day that one instance of `event` may still touch, by its
+// wall-clock times.
+qint64 wallSpanDays(const Event& event, icaltimetype start)
+{
+    if (event.end)
+        return std::max<qint64>(wallDate(start).daysTo(wallDate(icalproperty_get_dtend(event.end))),
+                                0);
+    if (event.duration)
+        return std::max(icaldurationtype_as_int(icalproperty_get_duration(event.duration)), 0) /
+                   86400 +
+               1;
+    return 1;
+}
+
+bool onlyByDay(const icalrecurrencetype& rule)
+{
+    for (const short* by : {rule.by_second, rule.by_minute, rule.by_hour, rule.by_month_day,
+                            rule.by_year_day, rule.by_week_no, rule.by_month, rule.by_set_pos}) {
+        if (by[0] != ICAL_RECURRENCE_ARRAY_MAX)
+            return false;
+    }
+    return true;
+}
+
+// The last day a rule's instances may start on, by the wall clock; invalid when it
+// cannot be told without following the rule.
+QDate lastWallDay(const icalrecurrencetype& rule, icaltimetype start)
+{
+    if (!icaltime_is_null_time(rule.until))
+        return wallDate(rule.until);
+    if (rule.count <= 0 || !onlyByDay(rule))
+        return {};
+    // Each day (each week) that the rule names holds at least one instance.
+    const qint64 steps = qint64(rule.count) * std::max<short>(rule.interval, 1);
+    if (rule.freq == ICAL_DAILY_RECURRENCE && rule.by_day[0] == ICAL_RECURRENCE_ARRAY_MAX)
+        return wallDate(start).addDays(steps);
+    if (rule.freq == ICAL_WEEKLY_RECURRENCE)
+        return wallDate(start).addDays(7 * steps);
+    return {};
+}
+
+// The days between the instances of a rule that repeats its start by whole days or weeks
+// (no BY parts, no UNTIL), or 0 for any other rule. Such a rule's instances are its start
+// moved on by whole steps of the wall clock: found without libical's iterator, whose
+// every step is a round of calendar arithmetic.
+int plainStepDays(const icalrecurrencetype& rule)
+{
+    if (!icaltime_is_null_time(rule.until) || !onlyByDay(rule) ||
+        rule.by_day[0] != ICAL_RECURRENCE_ARRAY_MAX)
+        return 0;
+    const int interval = std::max<short>(rule.interval, 1);
+    return rule.freq == ICAL_DAILY_RECURRENCE    ? interval
+           : rule.freq == ICAL_WEEKLY_RECURRENCE ? 7 * interval
+                                                 : 0;
+}
+
+void expand(const Event& e, const QSet<QString>& overridden, Collector& c)
+{
+    if (!e.start)
         return;
+    const icaltimetype wall = icalproperty_get_dtstart(e.start);
+    if (icaltime_is_null_time(wall) || !icaltime_is_valid_time(wall))
+        return;
+    icalcomponent* const event = e.component;
+    const bool isOverride = e.recurrenceId != nullptr;
+    icalproperty* rrule = isOverride ? nullptr : e.rule;
+    const bool hasRdates = !isOverride && e.hasRdates;
+    const qint64 spanDays = wallSpanDays(e, wall);
+    const QDate lastWall = wallDate(wall).addDays(spanDays);
+    const bool startsInTime = wallDate(wall) <= c.lastDay().addDays(wallMarginDays);
+    const auto endsInTime = [&](QDate last) {
+        return !last.isValid() || last >= c.firstDay().addDays(-wallMarginDays);
+    };
+    std::optional<icalrecurrencetype> rule;
+    if (rrule && startsInTime) {
+        rule = icalproperty_get_rrule(rrule);
+        const QDate lastStart = lastWallDay(*rule, wall);
+        if (!endsInTime(lastStart.isValid() ? lastStart.addDays(spanDays) : lastStart))
+            rule.reset();
+    }
+    const bool single = !rrule && startsInTime && endsInTime(lastWall);
+    if ((!single && !rule && !hasRdates) ||
+        icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+        return;
+
     icaltimetype dtstart = icalcomponent_get_dtstart(event);
-    if (icaltime_is_null_time(dtstart) || !icaltime_is_valid_time(dtstart))
-        return;
     const icaltimezone* zone = icaltime_get_timezone(dtstart);
     int days = 1;
     qint64 seconds = 0;
@@ -160,8 +297,6 @@ void expand(icalcomponent* event, const QSet<QString>& overridden, Collector& c)
     const QString summary =
         CalendarText::oneLine(QString::fromUtf8(icalcomponent_get_summary(event)));
     const char* uid = icalcomponent_get_uid(event);
-    const bool isOverride =
-        icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
     QHash<int, int> perMonth;
     auto instance = [&](icaltimetype t) {
         if (isOverride || ((overridden.isEmpty() || !overridden.contains(instanceKey(uid, t, c))) &&
@@ -169,18 +304,27 @@ void expand(icalcomponent* event, const QSet<QString>& overridden, Collector& c)
             c.add(t, days, seconds, summary, perMonth);
     };
 
-    icalproperty* rrule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
-    if (isOverride || !rrule) {
+    if (single) {
         instance(dtstart);
-    } else {
-        const icalrecurrencetype rule = icalproperty_get_rrule(rrule);
+    } else if (const int step = rule ? plainStepDays(*rule) : 0) {
+        // From the first step that may reach the span, until past it.
+        const qint64 ahead = wallDate(dtstart).daysTo(c.firstDay()) - spanDays - wallMarginDays;
+        for (qint64 k = std::max<qint64>(ahead / step, 0); rule->count <= 0 || k < rule->count;
+             ++k) {
+            icaltimetype t = dtstart;
+            icaltime_adjust(&t, int(k * step), 0, 0, 0);
+            if (c.pastEnd(t))
+                break;
+            instance(t);
+        }
+    } else if (rule) {
         std::unique_ptr<icalrecur_iterator, decltype(&icalrecur_iterator_free)> it(
-            icalrecur_iterator_new(rule, dtstart), icalrecur_iterator_free);
+            icalrecur_iterator_new(*rule, dtstart), icalrecur_iterator_free);
         // Straight to the span, where the rule allows it (not with COUNT). A date or a
         // floating time is placed by the day, whatever the offset.
         const bool exact = zone && !icaltime_is_date(dtstart);
         const qint64 from = c.windowStart() - seconds - (exact ? 0 : 86400 * qint64(days + 1));
-        if (it && rule.count == 0 && from > c.epoch(dtstart)) {
+        if (it && rule->count == 0 && from > c.epoch(dtstart)) {
             icaltimetype skip =
                 icaltime_from_timet_with_zone(time_t(from), icaltime_is_date(dtstart),
                                               zone ? zone : icaltimezone_get_utc_timezone());
@@ -197,7 +341,7 @@ void expand(icalcomponent* event, const QSet<QString>& overridden, Collector& c)
             instance(t);
         }
     }
-    if (isOverride)
+    if (!hasRdates)
         return;
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
@@ -223,7 +367,7 @@ Occurrences Occurrences::of(const QByteArray& text, QDate from, QDate to, const 
     if (!root)
         return {{}, QStringLiteral("the file is not an iCalendar file")};
     const Tree tree{root};
-    const QList<icalcomponent*> events = eventsOf(root);
+    const QList<Event> events = eventsOf(root);
     if (events.isEmpty() && icalcomponent_isa(root) != ICAL_VCALENDAR_COMPONENT &&
         icalcomponent_isa(root) != ICAL_XROOT_COMPONENT)
         return {{}, QStringLiteral("the file is not an iCalendar file")};
@@ -233,13 +377,13 @@ Occurrences Occurrences::of(const QByteArray& text, QDate from, QDate to, const 
 
     Collector collector(from, to, local);
     QSet<QString> overridden;
-    for (icalcomponent* e : events) {
-        if (icalproperty* id = icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY))
-            overridden.insert(instanceKey(icalcomponent_get_uid(e),
-                                          icalproperty_get_datetime_with_component(id, e),
-                                          collector));
+    for (const Event& e : events) {
+        if (e.recurrenceId)
+            overridden.insert(instanceKey(
+                icalcomponent_get_uid(e.component),
+                icalproperty_get_datetime_with_component(e.recurrenceId, e.component), collector));
     }
-    for (icalcomponent* e : events)
+    for (const Event& e : events)
         expand(e, overridden, collector);
     return {collector.take(), {}};
 }

@@ -373,6 +373,7 @@ void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRe
         m_history.add(record, platform::clock().now(),
                       StateFiles::in(m_stateDir, StateFiles::picture));
         emit historyChanged();
+        emit installed(record);
         return finish(Ending::Installed);
     }
     if (outcome == PictureInstall::Outcome::Gone && !m_galleryTried.isEmpty()) {

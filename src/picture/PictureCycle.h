@@ -78,6 +78,8 @@ signals:
     void ended();
     // A picture joined the history, or another one of it is shown.
     void historyChanged();
+    // A new picture came and is shown.
+    void installed(const PictureRecord& record);
 
 private:
     friend struct PictureCycleProbe; // what tests look at

@@ -15,28 +15,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFutureWatcher>
-#include <QUrlQuery>
 
 #include <memory>
 
 namespace {
 
 const QString partSuffix = QStringLiteral(".download");
-
-// The picture at the size it is shown at: a server that knows the query sends it scaled,
-// a few kilobytes instead of megabytes; one that does not sends the whole file, which
-// shows as well. Only this fetch carries it: the record keeps the picture's own address.
-QString shownSizeUrl(const QString& pictureUrl, QSize shown)
-{
-    QUrl url(pictureUrl);
-    if (shown.isEmpty())
-        return pictureUrl;
-    QUrlQuery query(url);
-    query.addQueryItem(QStringLiteral("w"), QString::number(shown.width()));
-    query.addQueryItem(QStringLiteral("h"), QString::number(shown.height()));
-    url.setQuery(query);
-    return url.toString();
-}
 
 } // namespace
 
@@ -96,7 +80,8 @@ void PictureInstall::installRecord(const QString& recordUrl, const PictureRecord
     if (!part)
         return;
     const QObject* install = m_install;
-    DownloadFile(shownSizeUrl(record.pictureUrl, m_view.pictureSize()), *part,
+    // At the size it is shown at: a few kilobytes instead of megabytes.
+    DownloadFile(platform::sizedPictureUrl(record.pictureUrl, m_view.pictureSize()), *part,
                  [this, install, record, part = *part](const QString& problem, int status) {
                      if (isCurrent(install) && problem.isEmpty())
                          return decode(record, part);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/HttpResult.h"
+#include "platform/Module.h"
 #include "platform/NetworkEngine.h"
 
 #include <QObject>
@@ -29,8 +30,7 @@ public:
     static constexpr std::chrono::milliseconds defaultDeadline{20000};
 
     // `moduleFolders`: where the engine's module is looked for.
-    explicit Http(QObject* parent = nullptr,
-                  const QStringList& moduleFolders = NetworkEngine::folders());
+    explicit Http(QObject* parent = nullptr, const QStringList& moduleFolders = Module::folders());
     ~Http() override;
 
     std::chrono::milliseconds deadline() const { return m_deadline; }

@@ -3,7 +3,6 @@
 
 #include "platform/HttpResult.h"
 
-#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -51,14 +50,9 @@ public:
     // download is removed.
     virtual void cancel(QObject* transfer) = 0;
 
-    // The module from the first of `folders` that holds it; null, with `error` said,
-    // when none does or it does not load.
+    // The module from the first of `folders` (see platform::Module) that holds it; null,
+    // with `error` said, when none does or it does not load.
     static std::unique_ptr<NetworkEngine> load(const QStringList& folders, QString* error);
-    // Beside the executable (a build tree), then where it is installed.
-    static QStringList folders();
-    // Why a module whose plugin metadata is `metaData` is not this build's (another
-    // interface or another version), or empty when it is.
-    static QString refusal(const QJsonObject& metaData);
 };
 
 // What the module's plugin object offers.

@@ -74,6 +74,10 @@ void NetworkWatch::apply(const QVariantMap& properties)
         m_state = now;
         if (better)
             emit improved();
+        // 0 is a state NetworkManager does not know: nothing is said of it.
+        const bool offline = now > 0 && now < connectedLocal;
+        if (std::exchange(m_offline, offline) != offline)
+            emit offlineChanged(offline);
     }
     if (const auto metered = properties.find(u"Metered"_s); metered != properties.end()) {
         if (std::exchange(m_metered, meteredValue(metered->toUInt())) != m_metered)

@@ -23,6 +23,8 @@ signals:
     // The network can reach more than before: online again, or out of a local network.
     void improved();
     void meteredChanged(bool metered);
+    // The machine reaches no network at all, or does again.
+    void offlineChanged(bool offline);
 
 private slots:
     void propertiesChanged(const QString& interface, const QVariantMap& changed);
@@ -34,6 +36,7 @@ private:
     QDBusConnection::BusType m_bus;
     uint m_state = 0; // NetworkManager's NMState: 70 is online
     bool m_metered = false;
+    bool m_offline = false;
 };
 
 } // namespace platform

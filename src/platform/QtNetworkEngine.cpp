@@ -66,7 +66,7 @@ private:
 class QtNetworkEngineFactory final : public QObject, public NetworkEngineFactory
 {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID ARTCAL_NETWORK_ENGINE_IID FILE "NetworkEngine.json")
+    Q_PLUGIN_METADATA(IID ARTCAL_NETWORK_ENGINE_IID FILE "Module.json")
     Q_INTERFACES(platform::NetworkEngineFactory)
 
 public:

@@ -18,6 +18,8 @@ inline const QString historyCopies = QStringLiteral("History");     // copies of
 inline const QString skin = QStringLiteral("skin");                 // the user's skin bitmaps
 inline const QString calendars = QStringLiteral("Calendars.dat");   // the calendars shown
 inline const QString calendarCopies = QStringLiteral("Calendars");  // subscriptions' last copies
+inline const QString wallpaper = QStringLiteral("Wallpaper.dat");   // the wallpaper's choices
+inline const QString wallpapers = QStringLiteral("Wallpaper");      // the wallpaper's files
 
 // `name` in the state folder `stateDir`.
 inline QString in(const QString& stateDir, const QString& name)

@@ -189,9 +189,16 @@ private slots:
     // Days of the user's calendars: a holiday's number in the weekend headers' colour, a
     // 2 x 2 mark under a day with events, and the tooltip and accessible description
     // that say what is on; other days as before. The marks follow the month shown.
+    void calendarMarks_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom);
+        QTest::newRow("C, whose short time has seconds") << QLocale::c();
+    }
     void calendarMarks()
     {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); // "09:30"
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale); // "09:30" in both
         FormFixture f;
         const QByteArray head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\n";
         auto event = [](const QByteArray& when, const QByteArray& summary) {
@@ -272,6 +279,7 @@ private slots:
         dialog->addSource(f.path("work.ics"));
         const QList<SkinLabel*>& days = CalendarProbe::dayLabels(form.calendar());
         QTRY_COMPARE(days[10]->toolTip(), "Fair");
+        QVERIFY(list->topLevelItem(0)->text(3).startsWith("read "));
         QCOMPARE(f.read("Calendars.dat"), "events\twork\t" + f.path("work.ics").toUtf8() + "\r\n");
         kind->setCurrentIndex(1);
         emit kind->activated(1);

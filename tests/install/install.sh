@@ -17,7 +17,8 @@ cmake --install "$build" --prefix "$work/prefix" >/dev/null
 cd "$work/prefix"
 icons=share/icons/hicolor
 module=$(find lib -name libartcal-network.so -path '*/artcal/*')
-for f in bin/artcal bin/artcal-server "$module" share/artcal/Settings.dat share/artcal/Categories.dat \
+calendar_module=$(find lib -name libartcal-calendar.so -path '*/artcal/*')
+for f in bin/artcal bin/artcal-server "$module" "$calendar_module" share/artcal/Settings.dat share/artcal/Categories.dat \
          share/artcal/default.jpg share/artcal/art/skin.rgbx share/artcal/art/calendar@2x.rgbx \
          share/applications/artcal.desktop $icons/scalable/apps/artcal.svg \
          share/metainfo/io.github.artcal.artcal.metainfo.xml share/systemd/user/artcal-server.service \
@@ -98,6 +99,8 @@ grep -q "/artcal/libartcal-network.so\", O_RDONLY.* = [0-9]" "$work/opened" ||
   fail "the installed widget did not load its network module"
 grep -q "connect(.*htons(9), sin_addr=inet_addr(\"127.0.0.1\")" "$work/opened" ||
   fail "the installed widget did not ask the server for a picture"
+# Without a calendar, the iCalendar library stays out.
+! grep -q "libical" "$work/opened" || fail "the installed widget loaded libical without a calendar"
 # Later starts keep what the user chose.
 printf ' 3 \r\n 2 \r\n' >"$user/artcal/Settings.dat"
 start

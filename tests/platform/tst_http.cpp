@@ -223,7 +223,7 @@ private slots:
         QTest::newRow("fifo") << QByteArray("<fifo>") << "not a regular file";
         QTest::newRow("text") << QByteArray(100, 'x') << "not a library of this machine";
         QTest::newRow("a Qt plugin of another kind")
-            << QByteArray("<gif>") << "is not this build's network module";
+            << QByteArray("<gif>") << "is not this build's module";
     }
     void withoutTheModule()
     {
@@ -290,7 +290,7 @@ private slots:
     {
         QFETCH(QJsonObject, metaData);
         QFETCH(QString, why);
-        const QString refusal = NetworkEngine::refusal(metaData);
+        const QString refusal = Module::refusal(metaData, ARTCAL_NETWORK_ENGINE_IID);
         QVERIFY2(why.isEmpty() ? refusal.isEmpty() : refusal.startsWith(why), qPrintable(refusal));
     }
 

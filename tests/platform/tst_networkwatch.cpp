@@ -68,22 +68,27 @@ private slots:
         QTest::addColumn<Changes>("changes");
         QTest::addColumn<int>("improved");
         QTest::addColumn<QList<bool>>("meteredChanges");
+        QTest::addColumn<QList<bool>>("offlineChanges");
         const auto state = [](uint s) { return QVariantMap{{u"State"_s, s}}; };
         const auto metered = [](uint m) { return QVariantMap{{u"Metered"_s, m}}; };
-        QTest::newRow("online, nothing changes") << online << no << Changes{} << 0 << QList<bool>{};
-        QTest::newRow("metered from the start") << online << yes << Changes{} << 0 << QList{true};
+        QTest::newRow("online, nothing changes")
+            << online << no << Changes{} << 0 << QList<bool>{} << QList<bool>{};
+        QTest::newRow("metered from the start")
+            << online << yes << Changes{} << 0 << QList{true} << QList<bool>{};
         QTest::newRow("guessed metered, then guessed not")
             << online << guessYes << Changes{metered(guessNo), metered(no)} << 0
-            << QList{true, false};
+            << QList{true, false} << QList<bool>{};
         QTest::newRow("becomes metered")
-            << online << no << Changes{metered(yes)} << 0 << QList{true};
+            << online << no << Changes{metered(yes)} << 0 << QList{true} << QList<bool>{};
         QTest::newRow("back online, through connecting")
-            << disconnected << no << Changes{state(connecting), state(online)} << 1
-            << QList<bool>{};
+            << disconnected << no << Changes{state(connecting), state(online)} << 1 << QList<bool>{}
+            << QList{true, false};
         QTest::newRow("a local network, then online")
-            << disconnected << no << Changes{state(local), state(online)} << 2 << QList<bool>{};
+            << disconnected << no << Changes{state(local), state(online)} << 2 << QList<bool>{}
+            << QList{true, false};
         QTest::newRow("down is no improvement, up again is")
-            << online << no << Changes{state(disconnected), state(online)} << 1 << QList<bool>{};
+            << online << no << Changes{state(disconnected), state(online)} << 1 << QList<bool>{}
+            << QList{true, false};
     }
     void reports()
     {
@@ -92,12 +97,14 @@ private slots:
         QFETCH(Changes, changes);
         QFETCH(int, improved);
         QFETCH(QList<bool>, meteredChanges);
+        QFETCH(QList<bool>, offlineChanges);
         m_fake.m_state = state;
         m_fake.metered = metered;
         m_fake.reads = 0;
         platform::NetworkWatch watch(QDBusConnection::SessionBus);
         QSignalSpy improvedSpy(&watch, &platform::NetworkWatch::improved);
         QSignalSpy meteredSpy(&watch, &platform::NetworkWatch::meteredChanged);
+        QSignalSpy offlineSpy(&watch, &platform::NetworkWatch::offlineChanged);
         QTRY_VERIFY(m_fake.reads > 0); // its answer is on the way, before what follows
         QDBusConnection fake(u"fake"_s);
         for (const QVariantMap& change : changes) {
@@ -112,10 +119,14 @@ private slots:
         QSignalSpy answered(&asked, &QDBusPendingCallWatcher::finished);
         QTRY_COMPARE(answered.count(), 1);
         QCOMPARE(improvedSpy.count(), improved);
-        QList<bool> reported;
-        for (const QList<QVariant>& args : meteredSpy)
-            reported << args.at(0).toBool();
-        QCOMPARE(reported, meteredChanges);
+        const auto reported = [](const QSignalSpy& spy) {
+            QList<bool> values;
+            for (const QList<QVariant>& args : spy)
+                values << args.at(0).toBool();
+            return values;
+        };
+        QCOMPARE(reported(meteredSpy), meteredChanges);
+        QCOMPARE(reported(offlineSpy), offlineChanges);
     }
 };
 

@@ -398,7 +398,8 @@ void TestServerHttp::shownSize_data()
     const QSize whole(1600, 1200);
     QTest::newRow("shown size") << QByteArray("?w=188&h=144") << "big" << QSize(341, 256);
     QTest::newRow("twice the pixels") << QByteArray("?w=376&h=288") << "big" << QSize(682, 512);
-    QTest::newRow("past the steps") << QByteArray("?w=3000&h=2000") << "big" << whole;
+    QTest::newRow("a screen, never enlarged") << QByteArray("?w=2560&h=1440") << "big" << whole;
+    QTest::newRow("past the steps") << QByteArray("?w=5000&h=2000") << "big" << whole;
     QTest::newRow("no size") << QByteArray() << "big" << whole;
     QTest::newRow("not a size") << QByteArray("?w=1e2&h=-1") << "big" << whole;
     QTest::newRow("picture no larger") << QByteArray("?w=188&h=144") << "small" << QSize(32, 24);

@@ -37,6 +37,8 @@ private slots:
     void store_data();
     void store();
     void pickKeyMadeOnce();
+    void scaledSteps_data();
+    void scaledSteps();
     void scaledPicturesBounded();
 };
 
@@ -131,6 +133,22 @@ void TestServerLibrary::pickKeyMadeOnce()
         QCOMPARE(key.problem, QString());
     }
     QCOMPARE(QDir(dir.filePath("data/artcal-server")).entryList(QDir::Files), QStringList{"key"});
+}
+
+// Asked sizes round up, each side, to steps up to a 4K screen's.
+void TestServerLibrary::scaledSteps_data()
+{
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<QSize>("step");
+    QTest::newRow("the shown picture") << QSize(188, 144) << QSize(256, 256);
+    QTest::newRow("a wide screen") << QSize(2560, 1440) << QSize(4096, 2048);
+    QTest::newRow("a 4K screen") << QSize(3840, 2160) << QSize(4096, 4096);
+    QTest::newRow("past the steps") << QSize(4097, 100) << QSize();
+}
+void TestServerLibrary::scaledSteps()
+{
+    QFETCH(QSize, asked);
+    QTEST(server::ScaledPictures::step(asked), "step");
 }
 
 // However many sizes are asked for, the folder of scaled pictures stays within its bytes,
