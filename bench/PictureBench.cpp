@@ -155,7 +155,7 @@ int download(const QString& dataDir, const QString& server, const QString& url, 
     clock.start();
     std::optional<bool> result;
     double ms = 0;
-    form.cycle().install().DownloadFile(url, out, [&](const QString& problem) {
+    form.cycle().install().DownloadFile(url, out, [&](const QString& problem, int) {
         ms = double(clock.nsecsElapsed()) / 1e6;
         result = problem.isEmpty();
     });

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Settings.dat as start-up reads it: any bytes give choices within their lists, and a
-// number the widget writes reads back as that number.
+// number the widget writes reads back as that number. The server's category list as
+// the widget takes it: only names that come back the same from Categories.dat, and a
+// choice that keeps its name when the list changes.
 #include "FuzzSupport.h"
 
+#include "settings/CategoryList.h"
 #include "settings/SettingsFile.h"
 #include "state/TextLines.h"
 
@@ -66,6 +69,40 @@ void checkSavedChoices()
     }
 }
 
+// The input as a categories answer, typed by its first byte.
+void checkCategories(const QByteArray& bytes)
+{
+    static const QByteArray types[] = {"text/plain; charset=utf-8", "", "text/html",
+                                       "application/octet-stream"};
+    const QByteArray type = bytes.isEmpty() ? QByteArray() : types[uchar(bytes[0]) % 4];
+    const QByteArray body = bytes.mid(1);
+    const std::optional<QStringList> names = CategoryList::fromAnswer(body, type);
+    if (!names)
+        return;
+    FUZZ_CHECK(!type.startsWith("text/html") && body.size() <= CategoryList::maxBytes);
+    FUZZ_CHECK(!names->isEmpty() && FuzzSupport::isValidUtf8(body));
+    for (const QString& name : *names) {
+        FUZZ_CHECK(!name.trimmed().isEmpty() && name.size() <= CategoryList::maxNameLength);
+        FUZZ_CHECK(names->count(name) == 1);
+    }
+    const QString path = FuzzSupport::scratchPath(QStringLiteral("Categories.dat"));
+    FUZZ_CHECK(TextLines::write(path, *names));
+    FUZZ_CHECK(TextLines::read(path) == names);
+
+    // The first lines as the list before, the answer's as the list after.
+    const QStringList before = TextLines::split(bytes).mid(0, 4);
+    for (int index = -1; index < CategoryList::firstNamePlace + before.size(); ++index) {
+        const std::optional<int> kept = CategoryList::keepChoice(index, before, *names);
+        if (index < CategoryList::firstNamePlace)
+            FUZZ_CHECK(kept == index);
+        else if (kept)
+            FUZZ_CHECK(names->value(*kept - CategoryList::firstNamePlace) ==
+                       before[index - CategoryList::firstNamePlace]);
+        else
+            FUZZ_CHECK(!names->contains(before[index - CategoryList::firstNamePlace]));
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -83,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkLine(line);
     if (size >= 2)
         checkFormat(qint16(data[0] | data[1] << 8));
+    checkCategories(bytes);
 
     // The real reader, from a real file: it must see the same lines as the split.
     const QString path = FuzzSupport::scratchPath(QStringLiteral("Settings.dat"));

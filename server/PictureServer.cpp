@@ -148,6 +148,8 @@ void PictureServer::handle(const HttpRequest& request, HttpResponse& response)
         return serveCurrentRecord(request, response);
     case Kind::Gallery:
         return serveGallery(route, response);
+    case Kind::Categories:
+        return serveCategories(response);
     case Kind::Weather:
         return serveWeather(response);
     case Kind::Home:
@@ -228,6 +230,20 @@ void PictureServer::serveGallery(const RequestRoute& route, HttpResponse& respon
             pictures.append(picture);
     }
     setHtml(response, HtmlPages::gallery(pictures, creditsOf()));
+}
+
+void PictureServer::serveCategories(HttpResponse& response)
+{
+    // The widget keeps the list as its Categories.dat: one name a line, each ended by
+    // CR LF. A folder name with a line end in it cannot be a line, nor be asked for.
+    QByteArray lines;
+    for (const QString& name : m_library.library()->categories()) {
+        if (!name.contains(u'\r') && !name.contains(u'\n'))
+            lines += name.toUtf8() + "\r\n";
+    }
+    response.contentType = "text/plain; charset=utf-8";
+    response.body = lines;
+    response.setHeader("Cache-Control", "no-store");
 }
 
 void PictureServer::serveWeather(HttpResponse& response)

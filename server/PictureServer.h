@@ -55,6 +55,7 @@ private:
                       HttpResponse& response);
     void serveCurrentRecord(const HttpRequest& request, HttpResponse& response);
     void serveGallery(const RequestRoute& route, HttpResponse& response);
+    void serveCategories(HttpResponse& response);
     void serveWeather(HttpResponse& response);
     void servePictureFile(const Picture& picture, QSize shownSize, const HttpRequest& request,
                           HttpResponse& response);

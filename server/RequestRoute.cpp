@@ -170,6 +170,8 @@ RequestRoute RequestRoute::fromTarget(std::string_view target)
         return routeTo(Kind::Weather);
     if (*path == paths::currentRecord)
         return routeTo(Kind::CurrentRecord);
+    if (*path == paths::categories)
+        return routeTo(Kind::Categories);
     if (*path == paths::randomPick)
         return routeTo(Kind::RandomPick, query->value(u"category").trimmed());
     if (*path == paths::gallery)

@@ -19,6 +19,7 @@ struct RequestRoute
         RandomPick,     // "/calender/queryrandompic.php[?category=NAME]"
         CurrentRecord,  // "/calender/curpic.dat"
         Gallery,        // "/calender/mygallery.php?category=mygallery&mygallery=ID,ID,..."
+        Categories,     // "/calender/categories.dat"
         PicturePage,    // "/picture/ID"
         PictureFile,    // "/pictures/ID.EXT"
         Thumbnail,      // "/thumbs/ID.jpg"

@@ -171,7 +171,7 @@ void Form1::createFeatures()
     m_settingsPanel =
         std::make_unique<SettingsPanel>(SettingsPanel::Controls{Settings, SkinLayout::settingsShown,
                                                                 Combo1, Combo2, Label5, Label1},
-                                        m_options.stateDir, *m_cycle);
+                                        m_options.stateDir, m_options.serverBase, m_http, *m_cycle);
     m_myGallery = std::make_unique<MyGallery>(
         MyGallery::Controls{Image1, ImageAdded, Downloading, Label9, Label2}, m_options.stateDir,
         m_options.serverBase);

@@ -120,7 +120,7 @@ void PictureCycle::showStatus()
     QDateTime nextTry;
     if (m_refreshTimer.isActive() && !m_refreshing)
         nextTry = platform::clock().now().addMSecs(msLeft());
-    m_view.showStatus(PictureStatus::text({m_shown, m_problem, nextTry, m_metered}));
+    m_view.showStatus(PictureStatus::text({m_shown, m_problem, nextTry, m_metered, m_notices}));
 }
 
 void PictureCycle::RearmTimer2()
@@ -184,6 +184,8 @@ void PictureCycle::refresh()
     m_install.cancel();
     m_entryShown = -1;
     m_refreshing = true;
+    m_notices.clear();
+    m_galleryTried.clear();
     // Neither the refresh button nor the timer may start a second refresh meanwhile.
     enableRefresh(false);
     RearmTimer2();
@@ -245,14 +247,26 @@ void PictureCycle::setMetered(bool metered)
     showStatus();
 }
 
+void PictureCycle::tell(const QString& notice)
+{
+    m_notices << notice;
+    showStatus();
+}
+
 void PictureCycle::refreshFromGallery()
 {
     const QString folder = StateFiles::in(m_stateDir, StateFiles::gallery);
-    const QStringList files = GalleryFolder::files(folder);
+    QStringList files = GalleryFolder::files(folder);
     if (files.isEmpty())
         return finish(Ending::NothingNew,
                       QStringLiteral("My Gallery is empty: save a picture to it first"));
+    files.removeIf([this](const QString& name) { return m_galleryTried.contains(name); });
+    if (files.isEmpty())
+        return finish(Ending::NothingNew,
+                      QStringLiteral("No picture saved in My Gallery is on the picture server "
+                                     "any more"));
     const QString name = files[int(m_random.bounded(quint32(files.size())))];
+    m_galleryTried << name;
     const std::optional<PictureRecord> record = GalleryFolder::readRecord(folder + u'/' + name);
     if (!record)
         qCWarning(lcPicture) << "cannot read the gallery file" << name;
@@ -361,6 +375,14 @@ void PictureCycle::installEnded(PictureInstall::Outcome outcome, const PictureRe
         emit historyChanged();
         emit installed(record);
         return finish(Ending::Installed);
+    }
+    if (outcome == PictureInstall::Outcome::Gone && !m_galleryTried.isEmpty()) {
+        // A saved picture that its server no longer keeps: the next one instead.
+        m_notices << QStringLiteral("Saved picture %1 is no longer on the picture server: "
+                                    "skipped")
+                         .arg(record.credits.title.isEmpty() ? record.pictureUrl
+                                                             : record.credits.title);
+        return refreshFromGallery();
     }
     if (outcome == PictureInstall::Outcome::NothingOffered)
         return finish(

@@ -52,6 +52,9 @@ public:
     void networkImproved();
     // On a metered connection only a click fetches.
     void setMetered(bool metered);
+    // Adds a line to the status about something the widget changed on its own; the
+    // status keeps it until the next refresh starts.
+    void tell(const QString& notice);
 
     // The random pick sent to `URL` has been answered.
     // Back and forth through the pictures installed before, and the last picture of a
@@ -128,9 +131,11 @@ private:
     bool m_installed = false;  // a picture was installed since start-up
     bool m_refreshing = false; // from the start of a refresh to its end
     bool m_refreshEnabled = true;
-    QString m_pickCategory; // the category the last random pick asked for, if one
-    int m_failures = 0;     // refreshes in a row that failed
-    QString m_problem;      // why the last refresh brought no picture
+    QString m_pickCategory;     // the category the last random pick asked for, if one
+    int m_failures = 0;         // refreshes in a row that failed
+    QString m_problem;          // why the last refresh brought no picture
+    QStringList m_notices;      // see tell()
+    QStringList m_galleryTried; // the gallery files this refresh has tried, the last one on its way
     std::optional<PictureRecord> m_shown;
     QFuture<QImage> m_stored;       // the stored picture decoding, from loadStoredPicture ...
     bool m_storedIsPicture = false; // ... and not the placeholder

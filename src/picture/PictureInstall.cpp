@@ -82,12 +82,13 @@ void PictureInstall::installRecord(const QString& recordUrl, const PictureRecord
     const QObject* install = m_install;
     // At the size it is shown at: a few kilobytes instead of megabytes.
     DownloadFile(platform::sizedPictureUrl(record.pictureUrl, m_view.pictureSize()), *part,
-                 [this, install, record, part = *part](const QString& problem) {
+                 [this, install, record, part = *part](const QString& problem, int status) {
                      if (isCurrent(install) && problem.isEmpty())
                          return decode(record, part);
                      QFile::remove(part);
                      if (isCurrent(install))
-                         end(Outcome::Failed, record, problem);
+                         end(status == 404 || status == 410 ? Outcome::Gone : Outcome::Failed,
+                             record, problem);
                  });
 }
 
@@ -186,7 +187,7 @@ void PictureInstall::DownloadToString(
 }
 
 void PictureInstall::DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
-                                  std::function<void(const QString& problem)> done)
+                                  std::function<void(const QString& problem, int status)> done)
 {
     m_view.showProgress(-1);
     m_view.showBusy(true);
@@ -202,7 +203,8 @@ void PictureInstall::DownloadFile(const QString& sSourceUrl, const QString& sLoc
                         m_view.showProgress(-1);
                         done(result.ok ? QString()
                                        : QStringLiteral("Picture %1 could not be downloaded: %2")
-                                             .arg(sSourceUrl, PictureStatus::reason(result.error)));
+                                             .arg(sSourceUrl, PictureStatus::reason(result.error)),
+                             result.status);
                     });
 }
 

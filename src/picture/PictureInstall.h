@@ -27,6 +27,7 @@ public:
         Installed,
         NothingOffered, // the server has no picture for this client ("-1")
         Failed,         // no record, no download, or a picture that does not decode
+        Gone,           // the picture's address says it is not there (any more)
     };
 
     // A picture file larger than this is refused.
@@ -48,9 +49,10 @@ public:
     void DownloadToString(const QString& strURL,
                           std::function<void(const QString& answer, const QString& problem)> done);
     // Downloads `sSourceUrl` into `sLocalFile` while the busy label shows; succeeds
-    // (an empty problem) only when the whole picture arrived.
+    // (an empty problem) only when the whole picture arrived. `status` is the answer's
+    // HTTP status, 0 when none came.
     void DownloadFile(const QString& sSourceUrl, const QString& sLocalFile,
-                      std::function<void(const QString& problem)> done);
+                      std::function<void(const QString& problem, int status)> done);
 
 signals:
     // `problem` says in plain words why no picture was installed; empty once one was, and

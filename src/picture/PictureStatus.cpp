@@ -47,6 +47,8 @@ QString text(const Facts& facts)
                       ? QStringLiteral("Next try at %1.").arg(facts.nextTry.toString(u"HH:mm"))
                       : QStringLiteral("Click refresh to try again."));
     }
+    if (!facts.notices.isEmpty())
+        lines << QString() << facts.notices;
     if (facts.metered)
         lines << QString()
               << QStringLiteral("On a metered connection: new pictures come only when you "

@@ -19,6 +19,7 @@ struct Facts
     QString problem;                    // why the last refresh brought no picture
     QDateTime nextTry;                  // invalid when only a click fetches
     bool metered = false;               // timed refreshes wait for another connection
+    QStringList notices;                // what the widget changed or passed over, a line each
 };
 
 QString text(const Facts& facts);

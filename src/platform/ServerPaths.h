@@ -11,6 +11,8 @@ namespace ServerPaths {
 inline const QString weather = QStringLiteral("/weather.htm");
 inline const QString randomPick = QStringLiteral("/calender/queryrandompic.php");
 inline const QString currentRecord = QStringLiteral("/calender/curpic.dat");
+// The names of its categories, one a line (a server of another kind may not know it).
+inline const QString categories = QStringLiteral("/calender/categories.dat");
 // Followed by the saved pictures' ids, joined by ",".
 inline const QString galleryPage =
     QStringLiteral("/calender/mygallery.php?category=mygallery&mygallery=");

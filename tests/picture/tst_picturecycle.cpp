@@ -347,6 +347,38 @@ private slots:
         QCOMPARE(rig.server.requests().size(), 1);
     }
 
+    // A saved picture that its server no longer has is passed over, named in the status,
+    // and another comes instead; with none left the refresh ends without one.
+    void galleryPictureGone_data()
+    {
+        QTest::addColumn<bool>("oneLeft");
+        QTest::newRow("one left") << true;
+        QTest::newRow("none left") << false;
+    }
+    void galleryPictureGone()
+    {
+        QFETCH(bool, oneLeft);
+        Rig rig(true, {1, 5, 1, "My Gallery"});
+        const QStringList saved = {"gone-a", "gone-b", oneLeft ? "c" : "gone-c"};
+        for (const QString& name : saved)
+            rig.write("MyGallery/" + name + ".data",
+                      rig.answer("{base}/p\n{base}/" + name + ".jpg\n1\nx\nTitle: " + name));
+        rig.server.route("/c.jpg", {.contentType = "image/jpeg", .body = jpeg(Qt::blue)});
+        rig.refresh();
+        rig.verifyCycleGoesOn();
+        QVERIFY(isColour(rig.view.picture, oneLeft ? Qt::blue : Qt::red));
+        for (const QString& name : saved) {
+            const int asked = rig.requests("/" + name.toUtf8() + ".jpg");
+            QVERIFY(asked == 1 || (oneLeft && asked == 0));
+            QCOMPARE(rig.view.status.contains("Saved picture " + name +
+                                              " is no longer on the picture server: skipped"),
+                     name.startsWith("gone") && asked == 1);
+        }
+        QCOMPARE(
+            rig.view.status.contains("No picture saved in My Gallery is on the picture server"),
+            !oneLeft);
+    }
+
     // Every way a random pick can end leaves the cycle going: busy label hidden, button
     // free, countdown armed (30 s after a failure; at once when the choices changed).
     void pickEndings_data()

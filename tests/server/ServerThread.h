@@ -35,6 +35,8 @@ public:
         m_thread.join();
     }
     int port() const { return m_port; }
+    // Reads the library again now, as a server notices a change within seconds.
+    void rescan() { m_server.libraryStore().rescan(); }
 
 private:
     QTemporaryDir m_cache; // the scaled pictures
