@@ -28,8 +28,8 @@ std::unique_ptr<Desktop> chooseDesktop(const QString& currentDesktop, bool x11, 
             return std::make_unique<XfceDesktop>(context, limit);
     }
     if (x11) {
-        for (const QString tool : {QStringLiteral("feh"), QStringLiteral("nitrogen")}) {
-            const QString path = QStandardPaths::findExecutable(tool);
+        for (const char* tool : {"feh", "nitrogen"}) {
+            const QString path = QStandardPaths::findExecutable(QString::fromLatin1(tool));
             if (!path.isEmpty())
                 return std::make_unique<X11Tools>(path, context, limit);
         }

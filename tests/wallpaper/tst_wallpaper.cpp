@@ -93,7 +93,9 @@ class TestWallpaper : public QObject
     {
         PictureRecord r{"http://127.0.0.1/picture/" + QString::number(n),
                         m_server.url("/pictures/p" + QByteArray::number(n) + ".jpg").toString(),
-                        QString::number(n), "Abstract"};
+                        QString::number(n),
+                        "Abstract",
+                        {}};
         r.credits.title = "Dawn " + QString::number(n);
         return r;
     }
