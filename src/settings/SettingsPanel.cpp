@@ -20,8 +20,8 @@ SettingsPanel::SettingsPanel(const Controls& controls, const QString& stateDir,
 {
     connect(controls.openButton, &HotSpot::clicked, this, &SettingsPanel::Label5_Click);
     connect(controls.closeButton, &HotSpot::clicked, this, &SettingsPanel::Label1_Click);
-    // Not before the first refresh: a widget whose picture is current loads no network
-    // code for it, and starts and rests lighter.
+    // After each refresh, and when the panel opens, not at start: a widget whose picture
+    // is current loads no network code for it, and starts and rests lighter.
     connect(&cycle, &PictureCycle::ended, this, &SettingsPanel::updateCategories);
     connect(&m_serverCategories, &ServerCategories::changed, this, &SettingsPanel::showCategories);
 }
@@ -83,6 +83,7 @@ void SettingsPanel::showCategories(const QStringList& names)
 
 void SettingsPanel::Label5_Click()
 {
+    updateCategories();
     m_controls.panel->move(m_controls.shownAt);
     m_controls.panel->show();
     m_controls.panel->raise();

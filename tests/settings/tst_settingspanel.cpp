@@ -182,6 +182,13 @@ private slots:
                                   QStringList({"All", "My Gallery", "Abstract", "Fractals"}),
                                   20000);
         QVERIFY(f.form->settingsPanel().isOpen());
+        // An hour on, opening the panel asks too, with no refresh.
+        QCOMPARE(asked->size(), 2);
+        library.addPicture("Gardens", "g.jpg");
+        server.rescan();
+        f.clock.monotonic += ServerCategories::intervalMs;
+        f.form->settingsPanel().Label5_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(items(*f.ui().Combo2).last(), QString("Gardens"), 20000);
     }
 };
 
