@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CreditSources.h"
 
+#include "JsonObject.h"
+
 #include <QJsonDocument>
 #include <QRegularExpression>
 
@@ -53,17 +55,7 @@ std::optional<QJsonObject> sidecarObject(const QByteArray& bytes, QString* probl
         *problem = u"larger than %1 bytes"_s.arg(maxSidecarBytes);
         return std::nullopt;
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError) {
-        *problem = u"not JSON: "_s + error.errorString();
-        return std::nullopt;
-    }
-    if (!document.isObject()) {
-        *problem = u"not a JSON object"_s;
-        return std::nullopt;
-    }
-    return document.object();
+    return jsonObject(bytes, problem);
 }
 
 QString creativeCommonsName(QStringView url)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three JSON APIs: the Art Institute of Chicago, the Met and Wikimedia Commons.
+#include "JsonObject.h"
 #include "SourceParsers.h"
 
 #include <QHash>
@@ -15,21 +16,6 @@ namespace server::import::SourceParsers {
 namespace {
 
 const QString cc0 = u"https://creativecommons.org/publicdomain/zero/1.0/"_s;
-
-std::optional<QJsonObject> jsonObject(const QByteArray& answer, QString* problem)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(answer, &error);
-    if (error.error != QJsonParseError::NoError) {
-        *problem = u"not JSON: "_s + error.errorString();
-        return std::nullopt;
-    }
-    if (!document.isObject()) {
-        *problem = u"not a JSON object"_s;
-        return std::nullopt;
-    }
-    return document.object();
-}
 
 // An id is a number or a string; either way its text.
 QString idText(const QJsonValue& value)
