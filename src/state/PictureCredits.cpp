@@ -17,7 +17,9 @@ const std::array<PictureCredits::Field, 7> PictureCredits::fields = {{
 
 QString PictureCredits::clean(QStringView value)
 {
-    QString text = value.toString();
+    // Through UTF-8 and back: a lone surrogate (a JSON "\ud800" escape) becomes a
+    // character that survives the trip to the widget, so every reader sees one value.
+    QString text = QString::fromUtf8(value.toUtf8());
     for (QChar& c : text) {
         // Unicode's line and paragraph separators end a line for some readers too.
         if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
