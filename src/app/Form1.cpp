@@ -11,6 +11,7 @@
 #include "platform/Display.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
+#include "platform/WallClockWatch.h"
 #include "platform/WindowMove.h"
 #include "state/StateFiles.h"
 #include "state/WindowPlace.h"
@@ -149,8 +150,7 @@ void Form1::createControls()
     Label10->hide();
     Picture2->hide();
 
-    Timer1 = new TagTimer(this, TagTimer::longestSleepMs, true);
-    Timer1->setTimerType(Qt::VeryCoarseTimer);
+    Timer1 = new TagTimer(this, 0, true);         // Form_Load sets its first sleep
     CursorEvents = new TagTimer(this, 40, false); // runs while the pointer is over the window
 }
 
@@ -199,6 +199,8 @@ void Form1::createFeatures()
     connect(Label6, &HotSpot::clicked, this, &Form1::Label6_Click);
     connect(Image1, &HotSpot::clicked, this, &Form1::Image1_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(&platform::WallClockWatch::instance(), &platform::WallClockWatch::jumped, this,
+            &Form1::Timer1_Timer);
 }
 
 void Form1::describeButtons()

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Http.h"
 #include "platform/Logging.h"
+#include "platform/WallClockWatch.h"
 #include "state/TextLines.h"
 
 #include <QFile>
@@ -31,11 +32,11 @@ QUrl firstUrl(const QString& address)
 } // namespace
 
 Subscriptions::Subscriptions(CalendarSet& calendars, platform::Http& http)
-    : QObject(&calendars), m_calendars(calendars), m_http(http)
+    : QObject(&calendars), m_calendars(calendars), m_http(http), m_timer(this, 0, false)
 {
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Subscriptions::schedule);
+    connect(&platform::WallClockWatch::instance(), &platform::WallClockWatch::jumped, this,
+            &Subscriptions::schedule);
 }
 
 qint64 Subscriptions::refreshMs(CalendarList::Kind kind)
@@ -62,8 +63,8 @@ void Subscriptions::schedule()
     }
     if (next < 0)
         return m_timer.stop();
-    // Asleep until then; the timer's longest sleep is far longer than a day.
-    m_timer.start(std::chrono::milliseconds(std::max<qint64>(next - now, 1000)));
+    m_timer.sleepFor(std::max<qint64>(next - now, 1000)); // or until the clock jumps
+    m_timer.setEnabled(true);
 }
 
 void Subscriptions::refresh(const Entry& entry)

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/TagTimer.h"
 #include "state/CalendarList.h"
 
 #include <QHash>
 #include <QObject>
-#include <QTimer>
 
 class CalendarSet;
 namespace platform {
@@ -16,7 +16,7 @@ struct HttpResult;
 // Keeps the copies of the subscribed calendars current: each is fetched when its copy is
 // older than its refresh time (six hours, a day for holidays), with a conditional request
 // (ETag, If-Modified-Since), and a new copy is kept only when it is a whole calendar. In
-// between, one timer sleeps until the next is due.
+// between, one timer sleeps until the next is due, or the wall clock jumps.
 class Subscriptions : public QObject
 {
     Q_OBJECT
@@ -40,6 +40,6 @@ private:
 
     CalendarSet& m_calendars;
     platform::Http& m_http;
-    QTimer m_timer;
+    TagTimer m_timer;
     QHash<QString, qint64> m_nextTry; // by address, in ms since the epoch
 };

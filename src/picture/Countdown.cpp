@@ -24,10 +24,14 @@ constexpr int longestDoubling = 12; // far past any interval offered
 constexpr qint64 shortestPauseMs = 30 * 1000;
 } // namespace
 
+qint64 dueAfterPause(qint64 dueMs, qint64 pausedMs)
+{
+    return dueMs - (pausedMs > shortestPauseMs ? pausedMs : 0);
+}
+
 qint64 dueAfterTick(qint64 dueMs, qint64 elapsedMs, qint64 pausedMs)
 {
-    return dueMs - std::max<qint64>(tickMs - elapsedMs, 0) -
-           (pausedMs > shortestPauseMs ? pausedMs : 0);
+    return dueAfterPause(dueMs, pausedMs) - std::max<qint64>(tickMs - elapsedMs, 0);
 }
 
 qint64 ticksLeft(qint64 msLeft)
@@ -37,7 +41,7 @@ qint64 ticksLeft(qint64 msLeft)
 
 qint64 sleepMs(qint64 ticksLeft)
 {
-    return std::clamp<qint64>(ticksLeft, 1, TagTimer::longestSleepMs / tickMs) * tickMs;
+    return std::clamp<qint64>(ticksLeft, 1, TagTimer::longestSleepMs() / tickMs) * tickMs;
 }
 
 qint64 afterFailure(int failures, qint64 fullMs)

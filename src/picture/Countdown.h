@@ -27,11 +27,12 @@ inline const QList<int> intervalMinutes = {5, 15, 30, 60}; // List1
 // of `itemCount` items ("Manual Update") stops it, any other counts its minutes down.
 Arm forInterval(int index, int itemCount);
 
-// When the next refresh is due after a tick that comes `elapsedMs` after the last count:
-// `dueMs` brought nearer by the wall-clock time `pausedMs` that the monotonic clock did
-// not count (a suspended machine, a clock set forward), once it is too long to be the
-// clocks drifting apart; and a tick that comes sooner than a tick after the last count
-// still counts a whole tick.
+// When the next refresh is due: `dueMs` brought nearer by the wall-clock time `pausedMs`
+// that the monotonic clock did not count since the last count (a suspended machine, a
+// clock set forward), once it is too long to be the clocks drifting apart.
+qint64 dueAfterPause(qint64 dueMs, qint64 pausedMs);
+// The same after a tick that comes `elapsedMs` after the last count: a tick that comes
+// sooner than a tick after it still counts a whole tick.
 qint64 dueAfterTick(qint64 dueMs, qint64 elapsedMs, qint64 pausedMs);
 
 // The ticks left, to the nearest tick, when `msLeft` remain: what the timer's tag shows.

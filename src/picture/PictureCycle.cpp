@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/ServerPaths.h"
+#include "platform/WallClockWatch.h"
 #include "platform/WebAddress.h"
 #include "state/StateFiles.h"
 #include "state/TextLines.h"
@@ -31,6 +32,8 @@ PictureCycle::PictureCycle(const QString& stateDir, const QString& serverBase, p
       m_random(quint32(platform::clock().now().toMSecsSinceEpoch())), m_history(stateDir)
 {
     connect(&m_refreshTimer, &QTimer::timeout, this, &PictureCycle::Timer2_Timer);
+    connect(&platform::WallClockWatch::instance(), &platform::WallClockWatch::jumped, this,
+            &PictureCycle::wallClockJumped);
     connect(&m_install, &PictureInstall::ended, this, &PictureCycle::installEnded);
 }
 
@@ -136,9 +139,23 @@ void PictureCycle::RearmTimer2()
 
 void PictureCycle::Timer2_Timer()
 {
+    countDown(true);
+}
+
+void PictureCycle::wallClockJumped()
+{
+    if (!m_refreshTimer.isActive())
+        return; // a refresh on its way, or no timed interval: nothing counts down
+    countDown(false);
+    showStatus(); // when the next refresh comes, on the wall clock now shown
+}
+
+void PictureCycle::countDown(bool ticked)
+{
     const qint64 elapsedMs = nowMs() - m_countedMs;
     const qint64 pausedMs = m_counted.msecsTo(platform::clock().now()) - elapsedMs;
-    setDue(Countdown::dueAfterTick(m_dueMs, elapsedMs, pausedMs));
+    setDue(ticked ? Countdown::dueAfterTick(m_dueMs, elapsedMs, pausedMs)
+                  : Countdown::dueAfterPause(m_dueMs, pausedMs));
     // On a metered connection the countdown stays at zero: the first tick after the
     // connection changes fetches.
     if (!isDue() || m_metered)
@@ -155,7 +172,7 @@ void PictureCycle::setDue(qint64 dueMs)
     m_refreshTimer.setTag(QString::number(ticks));
     // The timer sleeps until the countdown runs out; held back by a metered
     // connection, until the connection changes.
-    m_refreshTimer.sleepFor(m_metered && ticks == 0 ? TagTimer::longestSleepMs
+    m_refreshTimer.sleepFor(m_metered && ticks == 0 ? TagTimer::longestSleepMs()
                                                     : Countdown::sleepMs(ticks));
 }
 

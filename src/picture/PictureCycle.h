@@ -96,6 +96,12 @@ private:
     // How the interval chosen arms the countdown.
     Countdown::Arm intervalArm() const;
     bool pictureOutdated() const;
+    // The wall clock jumped: the countdown takes off the time a suspend, or a clock set
+    // forward, kept from the timer, without counting a tick.
+    void wallClockJumped();
+    // Counts the countdown down to now, with a whole tick at least when `ticked`, and
+    // starts the refresh that is due.
+    void countDown(bool ticked);
     // Sets when the next refresh is due, counts the ticks left from now into the timer's
     // tag, and sleeps until it is due.
     void setDue(qint64 dueMs);

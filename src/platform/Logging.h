@@ -10,3 +10,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcState)   // "artcal.state": the state folder and it
 Q_DECLARE_LOGGING_CATEGORY(lcPicture) // "artcal.picture": the refresh cycle and installs
 Q_DECLARE_LOGGING_CATEGORY(lcGallery) // "artcal.gallery": My Gallery
 Q_DECLARE_LOGGING_CATEGORY(lcSkin)    // "artcal.skin": replacement skin bitmaps
+Q_DECLARE_LOGGING_CATEGORY(lcClock)   // "artcal.clock": how jumps of the wall clock are seen

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/WallClockWatch.h"
+
 #include <QTimer>
 
 #include <algorithm>
@@ -10,9 +12,10 @@ class TagTimer : public QTimer
 {
 public:
     // The longest a timer that waits for a time of day sleeps at once. Timers count
-    // monotonic time, which stands still while the machine is suspended: after a wake,
-    // or a clock set forward, the owner looks at the wall clock again within this.
-    static constexpr qint64 longestSleepMs = 2 * 60 * 1000;
+    // monotonic time, which stands still while the machine is suspended: the owner
+    // counts again when the wall clock jumps (WallClockWatch), or where nothing tells of
+    // jumps, after a short sleep.
+    static qint64 longestSleepMs() { return platform::WallClockWatch::instance().longestSleepMs(); }
     static constexpr qint64 preciseBelowMs = 60 * 1000;
 
     TagTimer(QObject* parent, int intervalMs, bool enabled, const QString& tag = {})
@@ -39,7 +42,7 @@ public:
     void sleepFor(qint64 ms)
     {
         setTimerType(ms < preciseBelowMs ? Qt::PreciseTimer : Qt::VeryCoarseTimer);
-        setInterval(int(std::clamp<qint64>(ms, 0, longestSleepMs)));
+        setInterval(int(std::clamp<qint64>(ms, 0, longestSleepMs())));
     }
 
 private:

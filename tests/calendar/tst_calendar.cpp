@@ -83,7 +83,8 @@ private slots:
     }
 
     // Each row starts at 23:59 on `start` and ticks idly at 23:59:59. Then the actions:
-    // '+' next month, '-' previous month, 'n' the clock passes midnight and the timer ticks.
+    // '+' next month, '-' previous month, 'n' the clock passes midnight and the timer ticks,
+    // 'j' the clock jumps three hours on (a resume), which the timer does not count.
     void timeline_data()
     {
         QTest::addColumn<QDate>("start");
@@ -103,6 +104,7 @@ private slots:
         QTest::newRow("first step, month shown") << QDate(2027, 1, 31) << "n+" << 0 << "2027-03";
         QTest::newRow("browsing past midnight") << QDate(2026, 12, 6) << "+n" << 0 << "2027-01";
         QTest::newRow("browsed back, midnight") << QDate(2026, 12, 6) << "+-n" << 7 << "2026-12";
+        QTest::newRow("resumed past the month end") << QDate(2026, 4, 30) << "j" << 1 << "2026-05";
     }
     void timeline()
     {
@@ -126,6 +128,8 @@ private slots:
                 calendar.Label12_Click();
             else if (action == u'-')
                 calendar.Label11_Click();
+            else if (action == u'j')
+                f.clock.jump(3 * 3600);
             else {
                 f.clock.time = f.clock.time.addSecs(1);
                 form.Timer1_Timer();
