@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QTextDocument>
 
@@ -349,8 +350,12 @@ void Form1::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_skin->image(SkinImages::Part::Skin, devicePixelRatioF()));
-    if (!std::exchange(m_painted, true))
+    if (!std::exchange(m_painted, true)) {
+        // The window icon, scaled for the window manager as the window was made, waits in
+        // Qt's pixmap cache, whose upkeep would wake the widget at rest 30 s later.
+        QPixmapCache::clear();
         emit firstFramePainted();
+    }
 }
 
 void Form1::contextMenuEvent(QContextMenuEvent* event)
