@@ -14,6 +14,10 @@ namespace platform {
 namespace {
 constexpr int maxRedirects = 5;
 constexpr std::chrono::milliseconds maxSilence{10000};
+// How long a connection stays open after its last answer: the requests of one refresh
+// follow each other well within it. Qt's default, two minutes, would wake the widget
+// once more long after its work is done.
+constexpr int idleConnectionSeconds = 5;
 
 class QtNetworkEngine final : public NetworkEngine
 {
@@ -50,6 +54,8 @@ private:
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::NoLessSafeRedirectPolicy);
         request.setMaximumRedirectsAllowed(maxRedirects);
+        request.setAttribute(QNetworkRequest::ConnectionCacheExpiryTimeoutSecondsAttribute,
+                             idleConnectionSeconds);
         for (const auto& [name, value] : from.headers)
             request.setRawHeader(name, value);
         // Qt's idle timeout cuts a silent server. A head (or a chunk's size line) in the
