@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calendar/Occurrences.h"
 
+#include "calendar/CalendarSlice.h"
 #include "calendar/CalendarText.h"
 
 #include <QDateTime>
@@ -363,7 +364,8 @@ Occurrences Occurrences::of(const QByteArray& text, QDate from, QDate to, const 
         return {{}, problem};
     icalerror_set_errors_are_fatal(0);
     // QByteArray ends in a NUL, and the check above refused a NUL within.
-    icalcomponent* root = icalparser_parse_string(text.constData());
+    const QByteArray slice = CalendarSlice::near(text, from, to);
+    icalcomponent* root = icalparser_parse_string(slice.constData());
     if (!root)
         return {{}, QStringLiteral("the file is not an iCalendar file")};
     const Tree tree{root};
