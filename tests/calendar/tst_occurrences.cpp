@@ -131,6 +131,12 @@ private slots:
         QTest::newRow("daylight saving ends, in its zone")
             << QByteArray("{DTSTART;TZID=Europe/Berlin:20261005T090000|RRULE:FREQ=WEEKLY}")
             << QDate(2026, 10, 1) << QByteArray("UTC") << "5@07:00 12@07:00 19@07:00 26@08:00";
+        QTest::newRow("a time that is there twice, the first")
+            << QByteArray("{DTSTART;TZID=Europe/Berlin:20261025T023000}") << QDate(2026, 10, 1)
+            << QByteArray("UTC") << "25@00:30";
+        QTest::newRow("a time that is not there, read before the change")
+            << QByteArray("{DTSTART;TZID=Europe/Berlin:20260329T023000}") << QDate(2026, 3, 1)
+            << QByteArray("UTC") << "29@01:30";
         QTest::newRow("daylight saving starts, seen locally")
             << QByteArray("{DTSTART:20260327T233000Z|RRULE:FREQ=DAILY;COUNT=3}")
             << QDate(2026, 3, 1) << QByteArray("Europe/Berlin") << "28@00:30 29@00:30 30@01:30";
