@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Our own code around the iCalendar parser: the checks a calendar file passes before it
-// is parsed, a summary made one line of text, a day's tooltip, and Calendars.dat.
+// is parsed, the events it drops before the parse, a summary made one line of text, a
+// day's tooltip, and Calendars.dat.
 #include "FuzzSupport.h"
 
+#include "calendar/CalendarSlice.h"
 #include "calendar/CalendarText.h"
 #include "calendar/DayNotes.h"
 #include "state/CalendarList.h"
@@ -18,6 +20,19 @@ void checkFile(const QByteArray& bytes)
     FUZZ_CHECK(FuzzSupport::isValidUtf8(bytes) && !bytes.contains('\0'));
     FUZZ_CHECK(
         QString::fromUtf8(bytes).trimmed().startsWith(u"BEGIN:VCALENDAR", Qt::CaseInsensitive));
+}
+
+// The slice drops whole events only: what it keeps of any other component stays, a
+// slice of the slice is the same, and a span over every date keeps the text whole.
+void checkSlice(const QByteArray& bytes)
+{
+    const QDate from(2026, 11, 1), to(2027, 1, 31);
+    const QByteArray slice = CalendarSlice::near(bytes, from, to);
+    FUZZ_CHECK(slice.size() <= bytes.size());
+    FUZZ_CHECK(slice.count("BEGIN:VTIMEZONE") == bytes.count("BEGIN:VTIMEZONE"));
+    FUZZ_CHECK(slice.count("END:VCALENDAR") == bytes.count("END:VCALENDAR"));
+    FUZZ_CHECK(CalendarSlice::near(slice, from, to) == slice);
+    FUZZ_CHECK(CalendarSlice::near(bytes, QDate(0, 1, 1), QDate(9999, 12, 31)) == bytes);
 }
 
 // One line: no control character, no space at either end or twice; the same made again.
@@ -52,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzSupport::quietLogs();
     const QByteArray bytes = FuzzSupport::bytes(data, size);
     checkFile(bytes);
+    checkSlice(bytes);
     checkLine(QString::fromUtf8(bytes));
     checkList(bytes);
     return 0;

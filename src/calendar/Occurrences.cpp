@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calendar/Occurrences.h"
 
+#include "calendar/CalendarSlice.h"
 #include "calendar/CalendarText.h"
 
 #include <QDateTime>
@@ -44,9 +45,9 @@ public:
         if (icaltime_is_utc(t))
             zone = icaltimezone_get_utc_timezone();
         if (!zone)
-            return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second),
-                             m_local)
-                .toSecsSinceEpoch();
+            return wallClock(t, m_local);
+        if (const QTimeZone named = system(zone); named.isValid())
+            return wallClock(t, named);
         return qint64(icaltime_as_timet_with_zone(t, zone));
     }
 
@@ -97,8 +98,45 @@ public:
     int stepsLeft = maxStepsPerFile;
 
 private:
+    // The instant a wall-clock time names in `zone`. A time that is there twice, when the
+    // clocks go back, is the first of the two; one that is not there, when they go
+    // forward, is read with the offset in force before the change.
+    static qint64 wallClock(icaltimetype t, const QTimeZone& zone)
+    {
+        const qint64 wall =
+            QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second), Qt::UTC)
+                .toSecsSinceEpoch();
+        const auto offsetAt = [&](qint64 utc) {
+            return zone.offsetFromUtc(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC));
+        };
+        const int before = offsetAt(wall - 86400);
+        std::optional<qint64> first;
+        for (const int offset : {before, offsetAt(wall + 86400)}) {
+            if (offsetAt(wall - offset) == offset)
+                first = std::min(first.value_or(wall - offset), wall - offset);
+        }
+        return first.value_or(wall - before);
+    }
+
+    // The system's own time zone a TZID names, when libical took it from the system's
+    // database too (and not from a VTIMEZONE of the file): Qt reads it from the same
+    // files, without libical expanding its rules through ICU, which costs the widget
+    // megabytes of ICU's data.
+    QTimeZone system(const icaltimezone* zone) const
+    {
+        const auto known = m_zones.constFind(zone);
+        if (known != m_zones.cend())
+            return *known;
+        const char* location = icaltimezone_get_location(const_cast<icaltimezone*>(zone));
+        QTimeZone named;
+        if (location && icaltimezone_get_builtin_timezone(location) == zone)
+            named = QTimeZone(QByteArray(location));
+        return m_zones[zone] = named;
+    }
+
     QDate m_from, m_to;
     QTimeZone m_local;
+    mutable QHash<const icaltimezone*, QTimeZone> m_zones;
     qint64 m_windowStart = 0, m_windowEnd = 0;
     QList<Occurrence> m_items;
 };
@@ -363,7 +401,8 @@ Occurrences Occurrences::of(const QByteArray& text, QDate from, QDate to, const 
         return {{}, problem};
     icalerror_set_errors_are_fatal(0);
     // QByteArray ends in a NUL, and the check above refused a NUL within.
-    icalcomponent* root = icalparser_parse_string(text.constData());
+    const QByteArray slice = CalendarSlice::near(text, from, to);
+    icalcomponent* root = icalparser_parse_string(slice.constData());
     if (!root)
         return {{}, QStringLiteral("the file is not an iCalendar file")};
     const Tree tree{root};

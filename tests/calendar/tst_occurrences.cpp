@@ -79,6 +79,12 @@ private slots:
         QTest::newRow("begun the month before")
             << QByteArray("{DTSTART:20261130T200000Z|DTEND:20261201T020000Z}") << dec
             << QByteArray("UTC") << "1";
+        QTest::newRow("begun months before, by DTEND")
+            << QByteArray("{DTSTART;VALUE=DATE:20261001|DTEND;VALUE=DATE:20261204}") << dec
+            << QByteArray("UTC") << "1 2 3";
+        QTest::newRow("begun months before, by DURATION")
+            << QByteArray("{DTSTART:20261001T000000Z|DURATION:P9W5DT1H}") << dec
+            << QByteArray("UTC") << "1 2 3 4 5 6 7 8";
         QTest::newRow("DURATION past midnight")
             << QByteArray("{DTSTART:20261210T220000Z|DURATION:PT4H}") << dec << QByteArray("UTC")
             << "10@22:00 11";
@@ -108,6 +114,9 @@ private slots:
         QTest::newRow("one instance overridden")
             << weekly + "|{RECURRENCE-ID:20261214T090000Z|DTSTART:20261216T100000Z|SUMMARY:Moved}"
             << dec << QByteArray("UTC") << "7@09:00 16@10:00 21@09:00 28@09:00";
+        QTest::newRow("one instance moved to another month")
+            << weekly + "|{RECURRENCE-ID:20261214T090000Z|DTSTART:20270316T100000Z}" << dec
+            << QByteArray("UTC") << "7@09:00 21@09:00 28@09:00";
         QTest::newRow("one instance cancelled")
             << weekly + "|{RECURRENCE-ID:20261221T090000Z|DTSTART:20261221T090000Z|"
                         "STATUS:CANCELLED}"
@@ -122,6 +131,12 @@ private slots:
         QTest::newRow("daylight saving ends, in its zone")
             << QByteArray("{DTSTART;TZID=Europe/Berlin:20261005T090000|RRULE:FREQ=WEEKLY}")
             << QDate(2026, 10, 1) << QByteArray("UTC") << "5@07:00 12@07:00 19@07:00 26@08:00";
+        QTest::newRow("a time that is there twice, the first")
+            << QByteArray("{DTSTART;TZID=Europe/Berlin:20261025T023000}") << QDate(2026, 10, 1)
+            << QByteArray("UTC") << "25@00:30";
+        QTest::newRow("a time that is not there, read before the change")
+            << QByteArray("{DTSTART;TZID=Europe/Berlin:20260329T023000}") << QDate(2026, 3, 1)
+            << QByteArray("UTC") << "29@01:30";
         QTest::newRow("daylight saving starts, seen locally")
             << QByteArray("{DTSTART:20260327T233000Z|RRULE:FREQ=DAILY;COUNT=3}")
             << QDate(2026, 3, 1) << QByteArray("Europe/Berlin") << "28@00:30 29@00:30 30@01:30";
