@@ -240,9 +240,16 @@ void Form1::Form_Load()
     // The stored picture decodes on a thread of the pool while the month is laid out.
     m_cycle->loadStoredPicture();
     m_settingsPanel->loadChoices();
-    m_calendars->load();
     Timer1_Timer();
-    m_subscriptions->schedule();
+    // The calendars are read once the window is up: their parse would take a core from
+    // its making, and their marks follow the first frame in any case.
+    connect(
+        this, &Form1::firstFramePainted, this,
+        [this] {
+            m_calendars->load();
+            m_subscriptions->schedule();
+        },
+        Qt::SingleShotConnection);
     m_cycle->showStoredPicture();
     m_cycle->start();
 }

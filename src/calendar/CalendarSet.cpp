@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -180,9 +179,7 @@ void CalendarSet::onWorker(std::function<void()> job)
         m_workerContext = new QObject;
         m_workerContext->moveToThread(&m_worker);
         m_worker.setObjectName(QStringLiteral("calendars"));
-        // From the event loop: the first reads, asked for while the window is made, wait
-        // until it is shown instead of taking a core from it; the jobs wait in the queue.
-        QTimer::singleShot(0, this, [this] { m_worker.start(QThread::LowPriority); });
+        m_worker.start(QThread::LowPriority);
     }
     QMetaObject::invokeMethod(m_workerContext, std::move(job));
 }

@@ -221,6 +221,7 @@ private slots:
                                      "\nholidays\tPublic\t" + f.path("holidays.ics").toUtf8() +
                                      "\n");
         Form1& form = f.start();
+        form.show(); // calendars are read once the window is up
         form.calendar().setPicturesOn([](const QDate& day) { return day.day() == 10 ? 2 : 0; });
         const QList<SkinLabel*>& days = CalendarProbe::dayLabels(form.calendar());
         QTRY_COMPARE(days[25]->toolTip(), "Christmas");
