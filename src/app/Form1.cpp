@@ -44,7 +44,6 @@ Form1::Form1(const Options& options, QWidget* parent)
       m_skin(std::make_unique<SkinImages>(options.stateDir, options.artFolders))
 {
     setWindowTitle(QStringLiteral("artcal")); // what the taskbar and window lists show
-    setWindowIcon(AppIcon::icon());
     // A desktop widget is rarely the active window; the picture's tooltip must show anyway.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::StrongFocus); // the window itself holds the focus, not a list
@@ -358,9 +357,17 @@ void Form1::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_skin->image(SkinImages::Part::Skin, devicePixelRatioF()));
     if (!std::exchange(m_painted, true)) {
-        // The window icon, scaled for the window manager as the window was made, waits in
-        // Qt's pixmap cache, whose upkeep would wake the widget at rest 30 s later.
-        QPixmapCache::clear();
+        // The icon is painted in six sizes and looked up in the icon theme: a window
+        // manager that shows it takes it as well once the window is up. Its pixmaps,
+        // scaled for the window manager, would wait in Qt's pixmap cache, whose upkeep
+        // wakes the widget at rest 30 s later.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                setWindowIcon(AppIcon::icon());
+                QPixmapCache::clear();
+            },
+            Qt::QueuedConnection);
         emit firstFramePainted();
     }
 }

@@ -172,8 +172,9 @@ private slots:
         QCOMPARE(f.read("image.jpg.dat"), record.isEmpty() ? QByteArray("<missing>") : record);
     }
 
-    // A refresh shows the busy label over "Image Added" and holds the refresh button
-    // until it ends; the close button ends the run without saving the open settings.
+    // The window gets its icon. A refresh shows the busy label over "Image Added" and
+    // holds the refresh button until it ends; the close button ends the run without saving the open
+    // settings.
     void refreshAndClose()
     {
         FormFixture f;
@@ -181,6 +182,7 @@ private slots:
         f.writePicture("image.jpg", Qt::red);
         Form1& form = f.start("http://127.0.0.1:1");
         shown(form);
+        QTRY_VERIFY(!form.windowIcon().isNull()); // given once the first frame is up
         QSignalSpy ended(&form.cycle(), &PictureCycle::ended);
         form.Label6_Click();
         QVERIFY(f.ui().Downloading->isVisible() && f.ui().ImageAdded->isVisible());
