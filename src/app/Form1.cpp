@@ -9,6 +9,7 @@
 #include "controls/NamedList.h"
 #include "controls/Pressable.h"
 #include "platform/Display.h"
+#include "platform/FreeMemory.h"
 #include "platform/Logging.h"
 #include "platform/UrlOpener.h"
 #include "platform/WallClockWatch.h"
@@ -366,6 +367,7 @@ void Form1::paintEvent(QPaintEvent*)
             [this] {
                 setWindowIcon(AppIcon::icon());
                 QPixmapCache::clear();
+                platform::giveBackFreeMemory(); // what the window's making left free
             },
             Qt::QueuedConnection);
         emit firstFramePainted();

@@ -6,6 +6,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
+#include "platform/FreeMemory.h"
 #include "platform/Logging.h"
 #include "platform/Module.h"
 #include "state/StateFiles.h"
@@ -18,18 +19,11 @@
 
 #include <algorithm>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
 Occurrences readText(CalendarReader& reader, const QByteArray& text, QDate from, QDate to)
 {
     Occurrences result = reader.read(text, from, to, QTimeZone::systemTimeZone());
-#ifdef __GLIBC__
-    // The parser's tree is gone, but glibc keeps the pages it lived in.
-    malloc_trim(0);
-#endif
+    platform::giveBackFreeMemory(); // the parser's tree is gone
     return result;
 }
 
