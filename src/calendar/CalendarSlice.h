@@ -11,8 +11,8 @@
 //
 // An event is kept whenever the text alone cannot rule it out: it repeats (RRULE,
 // RDATE), stands in for an instance of another (RECURRENCE-ID), holds a component other
-// than its alarms, or its times cannot be read here. Everything outside the calendar's own events (time zones, to-dos, the
-// calendar's properties) is kept as it is, line for line.
+// than its alarms, or its times cannot be read here. Everything outside the calendar's own events
+// (time zones, to-dos, the calendar's properties) is kept as it is, line for line.
 namespace CalendarSlice {
 
 // Days of slack on either side of the span: a time read without its zone lies within
